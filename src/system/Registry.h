@@ -1,0 +1,76 @@
+// One registry-access object per operation: give it a root, open a path, use it, let it close.
+// Paths are written as text; a leading "\" means "from the root". Every failure throws
+// ERegistryError except where a method says it returns false.
+#pragma once
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class ERegistryError : public std::runtime_error {
+ public:
+  explicit ERegistryError(const std::string& what) : std::runtime_error(what) {}
+};
+
+struct TRegKeyInfo {
+  DWORD NumSubKeys = 0;
+  DWORD MaxSubKeyLen = 0;
+  DWORD NumValues = 0;
+  DWORD MaxValueLen = 0;
+  DWORD MaxDataLen = 0;
+  FILETIME FileTime{};  // last write time of the key
+};
+
+class TRegistry {
+ public:
+  // Full access (KEY_ALL_ACCESS) unless another mask is given; root HKEY_CURRENT_USER.
+  explicit TRegistry(REGSAM access = KEY_ALL_ACCESS);
+  ~TRegistry();
+  TRegistry(const TRegistry&) = delete;
+  TRegistry& operator=(const TRegistry&) = delete;
+
+  HKEY RootKey() const { return root_; }
+  void SetRootKey(HKEY root);  // closes any open key
+  REGSAM Access() const { return access_; }
+  void SetAccess(REGSAM access) { access_ = access; }
+  HKEY CurrentKey() const { return current_; }
+  const std::string& CurrentPath() const { return currentPath_; }
+
+  // Opens `path` (relative to the open key unless it starts with "\"); creates it when asked.
+  // Returns false when the key does not exist or cannot be opened with the access mask.
+  bool OpenKey(const std::string& path, bool canCreate);
+  bool OpenKeyReadOnly(const std::string& path);
+  void CloseKey();
+
+  bool KeyExists(const std::string& path);  // from the root when it starts with "\"
+  bool ValueExists(const std::string& name);
+  bool DeleteValue(const std::string& name);
+  // Deletes the key with everything below it. Returns false when it did not exist or failed.
+  bool DeleteKey(const std::string& path);
+  // Moves a key (values of every type byte for byte, default value, subkeys) only when the source
+  // exists and the target does not. When `deleteSource` is false it copies.
+  bool MoveKey(const std::string& oldPath, const std::string& newPath, bool deleteSource = true);
+
+  std::string ReadString(const std::string& name);   // REG_SZ / REG_EXPAND_SZ; missing -> ""
+  void WriteString(const std::string& name, const std::string& value);
+  void WriteExpandString(const std::string& name, const std::string& value);
+  int ReadInteger(const std::string& name);  // throws unless the value exists and is REG_DWORD
+  void WriteInteger(const std::string& name, int value);
+  std::vector<BYTE> ReadBinary(const std::string& name, DWORD* type = nullptr);
+  void WriteBinary(const std::string& name, const std::vector<BYTE>& data, DWORD type = REG_BINARY);
+  DWORD ValueType(const std::string& name);  // REG_NONE when missing
+
+  std::vector<std::string> GetValueNames();
+  std::vector<std::string> GetKeyNames();
+  bool GetKeyInfo(TRegKeyInfo& info);
+
+  static HKEY RootFromName(const std::string& name);  // "HKEY_LOCAL_MACHINE" ...; 0 when unknown
+
+ private:
+  HKEY root_ = HKEY_CURRENT_USER;
+  HKEY current_ = nullptr;
+  std::string currentPath_;
+  REGSAM access_;
+};

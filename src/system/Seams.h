@@ -1,0 +1,66 @@
+// The few places where the program hands control to the user or to another program. Production
+// code always goes through these; tests install recording versions to answer a dialog or to see a
+// command line. Registry, files, processes and windows are never faked.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class IMessageBoxes {
+ public:
+  virtual ~IMessageBoxes() = default;
+  // MessageBoxA; returns the button id (IDYES, IDNO, IDOK ...).
+  virtual int Show(HWND owner, const std::string& text, const std::string& caption, UINT flags) = 0;
+};
+
+class IProcessStarter {
+ public:
+  virtual ~IProcessStarter() = default;
+  // WinExec; returns its result (greater than 31 on success).
+  virtual UINT WinExec(const std::string& commandLine, UINT showCommand) = 0;
+  // CreateProcessA without special flags, then waits for the process to end while letting the
+  // calling thread's window messages run. Returns false when the process could not be started.
+  virtual bool RunAndWait(const std::string& applicationPath, const std::string& commandLine) = 0;
+};
+
+class IShellOpener {
+ public:
+  virtual ~IShellOpener() = default;
+  // ShellExecuteA; returns its result as an integer (greater than 32 on success).
+  virtual INT_PTR ShellExecute(HWND owner, const std::string& operation, const std::string& file,
+                               const std::string& parameters, const std::string& directory,
+                               int showCommand) = 0;
+};
+
+class IClipboard {
+ public:
+  virtual ~IClipboard() = default;
+  virtual bool SetText(const std::string& text) = 0;
+};
+
+class IFileDialogs {
+ public:
+  virtual ~IFileDialogs() = default;
+  // Common open/save dialogs. `fileName` holds the initial name on entry and the chosen path on
+  // success; false when the user cancelled.
+  virtual bool OpenFile(HWND owner, const std::string& filter, const std::string& defaultExt,
+                        std::string& fileName) = 0;
+  virtual bool SaveFile(HWND owner, const std::string& filter, const std::string& defaultExt,
+                        std::string& fileName) = 0;
+};
+
+namespace Seams {
+IMessageBoxes& MessageBoxes();
+IProcessStarter& Processes();
+IShellOpener& Shell();
+IClipboard& Clipboard();
+IFileDialogs& FileDialogs();
+
+// Install a replacement (tests); nullptr restores the real one.
+void SetMessageBoxes(IMessageBoxes* impl);
+void SetProcesses(IProcessStarter* impl);
+void SetShell(IShellOpener* impl);
+void SetClipboard(IClipboard* impl);
+void SetFileDialogs(IFileDialogs* impl);
+}  // namespace Seams

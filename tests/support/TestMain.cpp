@@ -1,0 +1,13 @@
+// Entry point of every test program: common controls as the program itself registers them.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES |
+                                            ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&icc);
+  testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
