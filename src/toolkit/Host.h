@@ -1,0 +1,23 @@
+// What a feature page may ask of the main window without knowing it. The application implements
+// this; feature pages receive it when they are built.
+#pragma once
+
+#include <windows.h>
+
+class TStatusBar;
+class TProgressBar;
+
+class IHost {
+ public:
+  virtual ~IHost() = default;
+  virtual HWND MainWindow() = 0;
+  // Status bar of the main window: panel 0 is the page's name, 1 and 2 are free for features.
+  virtual TStatusBar& StatusBar() = 0;
+  // The shared progress bar, hidden until a feature places it (e.g. into the status bar).
+  virtual TProgressBar& ProgressBar() = 0;
+  // Sets the job code and starts a worker that runs that one job (6 rogue removal, 7-9 registry
+  // exports, 16 temporary-file cleaning). Does not wait.
+  virtual void StartJob(WORD code) = 0;
+  // True once the user asked the main window to close.
+  virtual bool Closing() = 0;
+};

@@ -1,0 +1,39 @@
+#include "toolkit/Label.h"
+
+#include <vector>
+
+TLabel::TLabel(TControl* parent, const std::string& caption, int left, int top, int width,
+               int height)
+    : TControl(parent) {
+  CreateStandardWindow("STATIC", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0);
+  autoSize_ = width == 0 && height == 0;
+  SetBounds(left, top, width, height);
+  SetCaption(caption);
+}
+
+void TLabel::SetAutoSize(bool on) {
+  autoSize_ = on;
+  if (on) AdjustSize();
+}
+
+void TLabel::SetCaption(const std::string& text) {
+  TControl::SetCaption(text);
+  AdjustSize();
+}
+
+void TLabel::FontChanged() {
+  TControl::FontChanged();
+  AdjustSize();
+}
+
+void TLabel::AdjustSize() {
+  if (!autoSize_ || !hwnd_) return;
+  HDC dc = GetDC(hwnd_);
+  HGDIOBJ old = SelectObject(dc, font_.Handle());
+  std::string text = Caption();
+  RECT r{0, 0, 0, 0};
+  DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(hwnd_, dc);
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

@@ -1,0 +1,146 @@
+#include "toolkit/ListView.h"
+
+TListView::TListView(TControl* parent, int left, int top, int width, int height,
+                     const TListViewOptions& o)
+    : TControl(parent) {
+  DWORD style = WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
+  if (!o.multiSelect) style |= LVS_SINGLESEL;
+  if (!o.readOnly) style |= LVS_EDITLABELS;
+  CreateStandardWindow(WC_LISTVIEWA, style, WS_EX_CLIENTEDGE);
+  DWORD ex = 0;
+  if (o.checkBoxes) ex |= LVS_EX_CHECKBOXES;
+  if (o.rowSelect) ex |= LVS_EX_FULLROWSELECT;
+  if (o.hotTrack) ex |= LVS_EX_TRACKSELECT;
+  if (o.gridLines) ex |= LVS_EX_GRIDLINES;
+  ListView_SetExtendedListViewStyle(hwnd_, ex);
+  SetBounds(left, top, width, height);
+}
+
+void TListView::AddColumn(const std::string& caption, int width, int format) {
+  LVCOLUMNA c{};
+  c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+  c.fmt = format;
+  c.cx = width;
+  c.pszText = const_cast<char*>(caption.c_str());
+  SendMessageA(hwnd_, LVM_INSERTCOLUMNA, ColumnCount(), (LPARAM)&c);
+}
+
+int TListView::ColumnCount() const {
+  HWND header = ListView_GetHeader(hwnd_);
+  return header ? Header_GetItemCount(header) : 0;
+}
+
+std::string TListView::ColumnCaption(int index) const {
+  char buf[260] = "";
+  LVCOLUMNA c{};
+  c.mask = LVCF_TEXT;
+  c.pszText = buf;
+  c.cchTextMax = sizeof buf;
+  SendMessageA(hwnd_, LVM_GETCOLUMNA, index, (LPARAM)&c);
+  return buf;
+}
+
+int TListView::ColumnWidth(int index) const { return ListView_GetColumnWidth(hwnd_, index); }
+
+int TListView::AddItem(const std::string& caption, const std::vector<std::string>& subItems,
+                       int imageIndex, LPARAM data) {
+  LVITEMA it{};
+  it.mask = LVIF_TEXT | LVIF_PARAM | (imageIndex >= 0 ? LVIF_IMAGE : 0);
+  it.iItem = Count();
+  it.pszText = const_cast<char*>(caption.c_str());
+  it.iImage = imageIndex;
+  it.lParam = data;
+  int index = (int)SendMessageA(hwnd_, LVM_INSERTITEMA, 0, (LPARAM)&it);
+  for (size_t i = 0; index >= 0 && i < subItems.size(); ++i)
+    SetSubItem(index, (int)i, subItems[i]);
+  return index;
+}
+
+int TListView::Count() const { return (int)SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0); }
+
+static std::string ItemText(HWND hwnd, int item, int column) {
+  std::string buf(1024, '\0');
+  LVITEMA it{};
+  it.iSubItem = column;
+  it.pszText = buf.data();
+  it.cchTextMax = (int)buf.size();
+  int n = (int)SendMessageA(hwnd, LVM_GETITEMTEXTA, item, (LPARAM)&it);
+  buf.resize(n < 0 ? 0 : n);
+  return buf;
+}
+
+std::string TListView::Caption(int item) const { return ItemText(hwnd_, item, 0); }
+
+std::string TListView::SubItem(int item, int subItem) const {
+  return ItemText(hwnd_, item, subItem + 1);
+}
+
+void TListView::SetSubItem(int item, int subItem, const std::string& text) {
+  LVITEMA it{};
+  it.iSubItem = subItem + 1;
+  it.pszText = const_cast<char*>(text.c_str());
+  SendMessageA(hwnd_, LVM_SETITEMTEXTA, item, (LPARAM)&it);
+}
+
+LPARAM TListView::Data(int item) const {
+  LVITEMA it{};
+  it.mask = LVIF_PARAM;
+  it.iItem = item;
+  SendMessageA(hwnd_, LVM_GETITEMA, 0, (LPARAM)&it);
+  return it.lParam;
+}
+
+bool TListView::Checked(int item) const { return ListView_GetCheckState(hwnd_, item) != 0; }
+
+void TListView::SetChecked(int item, bool checked) {
+  ListView_SetItemState(hwnd_, item, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1), LVIS_STATEIMAGEMASK);
+}
+
+bool TListView::Selected(int item) const {
+  return ListView_GetItemState(hwnd_, item, LVIS_SELECTED) != 0;
+}
+
+void TListView::SetSelected(int item, bool selected) {
+  UINT state = selected ? (LVIS_SELECTED | LVIS_FOCUSED) : 0;
+  ListView_SetItemState(hwnd_, item, state, LVIS_SELECTED | LVIS_FOCUSED);
+}
+
+int TListView::SelectedIndex() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
+
+void TListView::Delete(int item) { ListView_DeleteItem(hwnd_, item); }
+void TListView::Clear() { ListView_DeleteAllItems(hwnd_); }
+
+void TListView::BeginUpdate() {
+  if (updateDepth_++ == 0) SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+}
+
+void TListView::EndUpdate() {
+  if (updateDepth_ > 0 && --updateDepth_ == 0) {
+    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    Invalidate();
+  }
+}
+
+void TListView::SetSmallImages(HIMAGELIST images) {
+  ListView_SetImageList(hwnd_, images, LVSIL_SMALL);
+}
+
+bool TListView::HandleNotify(NMHDR* header, LRESULT&) {
+  switch (header->code) {
+    case LVN_ITEMCHANGED: {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(header);
+      if (OnChange) OnChange(this, nm->iItem);
+      if (OnSelectItem && (nm->uChanged & LVIF_STATE) &&
+          ((nm->uNewState ^ nm->uOldState) & LVIS_SELECTED))
+        OnSelectItem(this, nm->iItem);
+      return false;
+    }
+    case NM_CLICK:
+      if (OnClick) OnClick(this);
+      return false;
+    case NM_DBLCLK:
+      if (OnDblClick) OnDblClick(this);
+      return false;
+  }
+  return false;
+}

@@ -1,0 +1,49 @@
+#include "toolkit/Timer.h"
+
+TTimer::TTimer(UINT interval) : interval_(interval) {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TTimerWindow";
+    RegisterClassA(&wc);
+    registered = true;
+  }
+  hwnd_ = CreateWindowExA(0, "TTimerWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                          GetModuleHandleA(nullptr), nullptr);
+  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, (LONG_PTR)this);
+}
+
+TTimer::~TTimer() {
+  if (hwnd_) {
+    KillTimer(hwnd_, 1);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void TTimer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  Update();
+}
+
+void TTimer::SetInterval(UINT interval) {
+  if (interval == interval_) return;
+  interval_ = interval;
+  Update();
+}
+
+void TTimer::Update() {
+  KillTimer(hwnd_, 1);
+  if (enabled_ && interval_ > 0) SetTimer(hwnd_, 1, interval_, nullptr);
+}
+
+LRESULT CALLBACK TTimer::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_TIMER) {
+    auto* self = reinterpret_cast<TTimer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (self && self->enabled_ && self->OnTimer) self->OnTimer(self);
+    return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
