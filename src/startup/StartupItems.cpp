@@ -1,0 +1,126 @@
+#include "startup/StartupItems.h"
+
+#include "system/Registry.h"
+#include "system/SysUtils.h"
+
+namespace {
+const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+const char kRunOnceEx[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+const char kRunServices[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+
+// Closes the search however the listing ends.
+class TFindHandle {
+ public:
+  explicit TFindHandle(HANDLE h) : h_(h) {}
+  ~TFindHandle() {
+    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+  }
+  TFindHandle(const TFindHandle&) = delete;
+  TFindHandle& operator=(const TFindHandle&) = delete;
+  HANDLE Get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+}  // namespace
+
+const std::vector<TStartupSource>& StartupRegistrySources() {
+  static const std::vector<TStartupSource> sources = {
+      {HKEY_CURRENT_USER, "HKEY_CURRENT_USER", kRun, "10"},
+      {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kRun, "00"},
+      {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kRunOnce, "01"},
+      {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kRunOnceEx, "02"},
+      {HKEY_LOCAL_MACHINE, "HKEY_LOCAL_MACHINE", kRunServices, "03"},
+  };
+  return sources;
+}
+
+std::string StartupLocation(const TStartupSource& source) {
+  return std::string(source.RootName) + "\\" + source.KeyPath + "," + source.Code;
+}
+
+void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink& add) {
+  // Listing needs no write access, so users without administrator rights still see the
+  // HKEY_LOCAL_MACHINE entries.
+  std::vector<std::string> names;
+  {
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(source.Root);
+    if (!reg.OpenKey(std::string("\\") + source.KeyPath, false)) return;
+    names = reg.GetValueNames();
+  }
+  const std::string location = StartupLocation(source);
+  for (const std::string& name : names)
+    add({name, ReadRegistryString(source.Root, source.KeyPath, name), location});
+}
+
+void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add) {
+  if (folder.empty()) return;
+  const std::string dir = IncludeTrailingBackslash(folder);
+  WIN32_FIND_DATAA fd;
+  TFindHandle find(FindFirstFileA((dir + "*.*").c_str(), &fd));
+  if (find.Get() == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = fd.cFileName;
+    // Only the exact lower-case "desktop.ini" is the shell's own file; other spellings are listed.
+    if (name == "." || name == ".." || name == "desktop.ini") continue;
+    add({name, dir + name, dir + name + "," + kStartupFolderCode});
+  } while (FindNextFileA(find.Get(), &fd));
+}
+
+void EnumStartupEntries(const TStartupSink& add) {
+  for (const TStartupSource& source : StartupRegistrySources())
+    EnumStartupRegistryEntries(source, add);
+  EnumStartupFolderEntries(GetSpecialFolder(kCsidlStartup), add);
+}
+
+std::vector<TStartupEntry> ListStartupEntries() {
+  std::vector<TStartupEntry> entries;
+  EnumStartupEntries([&entries](const TStartupEntry& e) { entries.push_back(e); });
+  return entries;
+}
+
+std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& name) {
+  try {
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(root);
+    if (!reg.OpenKey("\\" + keyPath, false)) return {};
+    const DWORD type = reg.ValueType(name);
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
+    return reg.ReadString(name);
+  } catch (...) {
+    return {};
+  }
+}
+
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name) {
+  try {
+    TRegistry reg;  // full access
+    reg.SetRootKey(root);
+    if (!reg.OpenKey("\\" + keyPath, true)) return false;
+    if (!reg.ValueExists(name)) return false;
+    return reg.DeleteValue(name);
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string StartupLocationCode(const std::string& location) {
+  return location.size() < 2 ? std::string() : location.substr(location.size() - 2);
+}
+
+bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name) {
+  // Without a resolved folder the path would fall back to the root of the current drive.
+  if (folder.empty() || name.empty()) return false;
+  return DeleteFileA((IncludeTrailingBackslash(folder) + name).c_str()) != FALSE;
+}
+
+bool DeleteStartupEntry(const std::string& name, const std::string& location) {
+  const std::string code = StartupLocationCode(location);
+  if (code == kStartupFolderCode)
+    return DeleteStartupFolderEntry(GetSpecialFolder(kCsidlStartup), name);
+  for (const TStartupSource& source : StartupRegistrySources())
+    if (code == source.Code) return DeleteRegistryValue(source.Root, source.KeyPath, name);
+  return false;
+}

@@ -1,0 +1,55 @@
+// What Windows starts automatically: the values of five Run-type registry keys and the entries of
+// the current user's Startup folder. Every entry carries a location string whose last two
+// characters are a code telling the delete operation where the entry lives.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct TStartupSource {
+  HKEY Root;
+  const char* RootName;
+  const char* KeyPath;  // from the root, no leading "\"
+  const char* Code;     // two characters
+};
+
+// The five registry sources in listing order.
+const std::vector<TStartupSource>& StartupRegistrySources();
+// "HKEY_LOCAL_MACHINE\Software\...\Run,00" and so on.
+std::string StartupLocation(const TStartupSource& source);
+
+inline constexpr char kStartupFolderCode[] = "09";
+inline constexpr int kCsidlStartup = 7;
+
+struct TStartupEntry {
+  std::string Name;      // value name, or file name without folder
+  std::string Command;   // value data as stored, or folder + name
+  std::string Location;  // location string ending in the two-character code
+};
+
+using TStartupSink = std::function<void(const TStartupEntry&)>;
+
+// Hands every entry to `add` in listing order: registry sources first, then the Startup folder.
+// A key that cannot be opened contributes nothing; other failures propagate, leaving whatever was
+// already handed over in place.
+void EnumStartupEntries(const TStartupSink& add);
+void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink& add);
+// `folder` may lack the trailing "\"; an empty folder (unresolvable) gives nothing.
+void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add);
+std::vector<TStartupEntry> ListStartupEntries();
+
+// The value as a string when it is REG_SZ or REG_EXPAND_SZ (unexpanded); "" on any failure.
+std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& name);
+// Deletes the value when it exists; true only when a value was deleted.
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name);
+
+// The last two characters of a location string ("" when shorter).
+std::string StartupLocationCode(const std::string& location);
+// Deletes the entry `name` from the place named by the location's code: a value of the matching
+// Run-type key, or the file of that name in the Startup folder. Unknown codes do nothing.
+bool DeleteStartupEntry(const std::string& name, const std::string& location);
+// Deletes only the entry itself (DeleteFileA: sub-folders stay). False when `folder` is empty.
+bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name);
