@@ -1,0 +1,74 @@
+#include "app/JobRunner.h"
+
+#include <map>
+#include <mutex>
+
+#include "system/Seams.h"
+
+std::atomic<WORD> JobCode{0};
+
+namespace {
+std::mutex g_jobsLock;
+std::map<WORD, std::function<void()>> g_jobs;
+std::atomic<int> g_running{0};
+}  // namespace
+
+void RegisterJob(WORD code, std::function<void()> job) {
+  std::lock_guard<std::mutex> lock(g_jobsLock);
+  g_jobs[code] = std::move(job);
+}
+
+void UnregisterJobs() {
+  std::lock_guard<std::mutex> lock(g_jobsLock);
+  g_jobs.clear();
+}
+
+bool RunProcess::Start(WORD code) {
+  auto* worker = new RunProcess(code);
+  ++g_running;
+  HANDLE h = CreateThread(nullptr, 0, ThreadProc, worker, 0, nullptr);
+  if (!h) {
+    --g_running;
+    delete worker;
+    return false;
+  }
+  CloseHandle(h);  // nobody waits for a worker
+  return true;
+}
+
+DWORD WINAPI RunProcess::ThreadProc(LPVOID self) {
+  auto* worker = static_cast<RunProcess*>(self);
+  worker->Execute();
+  delete worker;
+  --g_running;
+  return 0;
+}
+
+void RunProcess::Execute() {
+  WORD code = code_;
+  std::function<void()> job;
+  {
+    std::lock_guard<std::mutex> lock(g_jobsLock);
+    auto it = g_jobs.find(code);
+    if (it != g_jobs.end()) job = it->second;
+  }
+  if (!job) return;
+  try {
+    job();
+  } catch (...) {
+    // A failing job ends its worker quietly; nothing is reported.
+  }
+}
+
+void StartJob(WORD code) {
+  JobCode = code;
+  RunProcess::Start(code);
+}
+
+int RunningWorkers() { return g_running.load(); }
+
+std::string RegistryExportCommand(const std::string& backupDir, WORD code) {
+  static const char* const kSlots[] = {"reg1.reg", "reg2.reg", "reg3.reg"};
+  if (code < 7 || code > 9) return {};
+  return "regedit.exe /e " + backupDir + kSlots[code - 7];
+}

@@ -1,0 +1,41 @@
+// Long jobs run on short-lived worker threads. The starter sets the process-wide job code and
+// starts a worker; the worker reads the code once, runs that one job and frees itself.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+
+// The code the next worker reads. Written on the window thread just before a worker starts;
+// keeps its last value afterwards.
+extern std::atomic<WORD> JobCode;
+
+// The job each code runs. Codes without a job end their worker at once.
+void RegisterJob(WORD code, std::function<void()> job);
+void UnregisterJobs();
+
+// A worker thread for one job: not referenced after creation, frees itself when done.
+class RunProcess {
+ public:
+  // Starts a running worker for the code the starter just set; returns false when the thread
+  // could not be created. The code travels with the worker, so two starts in quick succession
+  // cannot both run the second job.
+  static bool Start(WORD code);
+
+ private:
+  explicit RunProcess(WORD code) : code_(code) {}
+  static DWORD WINAPI ThreadProc(LPVOID self);
+  void Execute();
+  WORD code_;
+};
+
+// Sets the job code and starts a worker, as every starter does.
+void StartJob(WORD code);
+
+// Number of workers still running (for orderly tests).
+int RunningWorkers();
+
+// The registry export command of jobs 7, 8 and 9 for a backup folder ending in "\".
+std::string RegistryExportCommand(const std::string& backupDir, WORD code);

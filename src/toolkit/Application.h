@@ -1,0 +1,17 @@
+// The process-wide application object: its title and the message loop.
+#pragma once
+
+#include <string>
+
+class TApplication {
+ public:
+  std::string Title;
+  // Lets pending window messages of this thread run (long loops on the window thread call it).
+  void ProcessMessages();
+  // Runs the message loop until WM_QUIT; returns its exit code.
+  int Run();
+  // The full path of the running program.
+  std::string ExeName() const;
+};
+
+extern TApplication Application;
