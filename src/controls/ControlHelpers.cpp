@@ -1,0 +1,46 @@
+#include "controls/ControlHelpers.h"
+
+#include "toolkit/Control.h"
+
+void PaintParentBackground(const TControl& control, HDC dc) {
+  HWND self = control.Handle();
+  HWND parent = self ? GetParent(self) : nullptr;
+  if (!parent) return;
+  POINT origin{0, 0};
+  MapWindowPoints(self, parent, &origin, 1);
+  RECT area{};
+  GetClientRect(parent, &area);
+  int saved = SaveDC(dc);
+  OffsetViewportOrgEx(dc, -origin.x, -origin.y, nullptr);
+  IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+  SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+  SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  RestoreDC(dc, saved);
+}
+
+bool ProcessPendingMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return false;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return true;
+}
+
+void FillSolid(HDC dc, const RECT& r, COLORREF color) {
+  HBRUSH brush = CreateSolidBrush(color);
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+}
+
+TMemoryCanvas::TMemoryCanvas(HBITMAP bitmap)
+    : dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, bitmap)) {}
+
+TMemoryCanvas::~TMemoryCanvas() {
+  SelectObject(dc_, old_);
+  DeleteDC(dc_);
+}
