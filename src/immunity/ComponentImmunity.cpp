@@ -1,0 +1,99 @@
+#include "immunity/ComponentImmunity.h"
+
+#include <windows.h>
+
+#include "system/Registry.h"
+
+const char kParkingRoot[] = "\\SOFTWARE\\Classes\\CLSIDBAK";
+
+namespace {
+const char kClassRoot[] = "\\SOFTWARE\\Classes\\CLSID";
+
+bool OpensWithFullAccess(const std::string& path) {
+  TRegistry reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  return reg.OpenKey(path, false);
+}
+
+// Moves `from` to `to` when `from` opens; false when it does not (nothing to move).
+bool MoveWhenPresent(const std::string& from, const std::string& to) {
+  TRegistry reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg.OpenKey(from, false)) return false;
+  reg.CloseKey();
+  // The move does nothing when the target already exists; both keys are then left as they are.
+  reg.MoveKey(from, to);
+  return true;
+}
+
+std::string JoinSelected(const std::vector<TComponent>& components,
+                         const std::vector<bool>& checked, std::string (*act)(const TComponent&)) {
+  std::string text;
+  for (size_t i = 0; i < components.size() && i < checked.size(); ++i) {
+    if (!checked[i]) continue;
+    const std::string message = act(components[i]);
+    if (i == 0)
+      text = message;
+    else
+      AppendResult(text, message);
+  }
+  return text;
+}
+}  // namespace
+
+TComponent MakeComponent(const std::string& label, const std::string& classId) {
+  return {label, std::string(kClassRoot) + "\\" + classId,
+          std::string(kParkingRoot) + "\\" + classId};
+}
+
+const std::vector<TComponent>& StandardComponents() {
+  static const std::vector<TComponent> components = {
+      MakeComponent("恶意执行程序组件 WScript.Shell", "{72C24DD5-D70A-438B-8A42-98424B88AFB8}"),
+      MakeComponent("木马生成组件 FileSystemObject", "{0D43FE01-F093-11CF-8940-00A0C9054228}"),
+      MakeComponent("木马下载组件 XMLHTTP4", "{88d969c5-f192-11d4-a65f-0040963251e5}"),
+      MakeComponent("木马下载组件 XMLHTTP5", "{88D969EA-F192-11D4-A65F-0040963251E5}"),
+      MakeComponent("木马上传组件 ADOB.Stream", "{00000566-0000-0010-8000-00AA006D2EA4}"),
+      MakeComponent("木马执行组件 Shell.Application", "{F935DC22-1CF0-11D0-ADB9-00C04FD58A0B}"),
+      MakeComponent("Microsoft MDAC RDS.Dataspace ActiveX组件",
+                    "{BD96C556-65A3-11D0-983A-00C04FC29E36}"),
+  };
+  return components;
+}
+
+void AppendResult(std::string& text, const std::string& message) {
+  text += "\r\n" + message;
+}
+
+bool ComponentImmunised(const TComponent& c) {
+  return !OpensWithFullAccess(c.ClassKey);
+}
+
+std::string ImmuniseComponent(const TComponent& c) {
+  if (MoveWhenPresent(c.ClassKey, c.ParkingKey)) return c.Label + "免疫成功";
+  return c.Label + "已免疫过了";
+}
+
+std::string RestoreComponent(const TComponent& c) {
+  if (MoveWhenPresent(c.ParkingKey, c.ClassKey)) return c.Label + "取消免疫成功";
+  return "找不到" + c.Label + "备份";
+}
+
+std::string ImmuniseComponents(const std::vector<TComponent>& components,
+                               const std::vector<bool>& checked) {
+  return JoinSelected(components, checked, ImmuniseComponent);
+}
+
+std::string RestoreComponents(const std::vector<TComponent>& components,
+                              const std::vector<bool>& checked) {
+  return JoinSelected(components, checked, RestoreComponent);
+}
+
+bool CleanUpParkingRoot(const std::string& parkingRoot) {
+  TRegistry reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg.OpenKey(parkingRoot, false)) return false;
+  TRegKeyInfo info;
+  if (!reg.GetKeyInfo(info) || info.NumSubKeys != 0 || info.NumValues != 0) return false;
+  reg.CloseKey();
+  return reg.DeleteKey(parkingRoot);
+}

@@ -1,0 +1,182 @@
+#include "immunity/CursorPatch.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "immunity/InstallerTrust.h"
+#include "system/Registry.h"
+#include "system/Seams.h"
+#include "system/SysUtils.h"
+
+const char kBulletinUrl[] =
+    "https://learn.microsoft.com/zh-cn/security-updates/securitybulletins/2007/ms07-017";
+const char kLocalInstallerName[] = "KB925902.exe";
+const char kPatchInstallerFile[] = "ms0717.exe";
+const char kPatchParameters[] = "  /passive /norestart";
+
+namespace {
+
+const char kUpdatesKey[] = "\\SOFTWARE\\Microsoft\\Updates\\";
+const char kPatchId[] = "KB925902";
+const size_t kMaxInstallerSize = 32u << 20;
+
+// Closes a handle on every way out.
+struct THandle {
+  HANDLE h;
+  explicit THandle(HANDLE handle) : h(handle) {}
+  ~THandle() {
+    if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
+  }
+  THandle(const THandle&) = delete;
+  THandle& operator=(const THandle&) = delete;
+  bool Valid() const { return h != INVALID_HANDLE_VALUE && h != nullptr; }
+};
+
+struct TInternetHandle {
+  HINTERNET h;
+  explicit TInternetHandle(HINTERNET handle) : h(handle) {}
+  ~TInternetHandle() {
+    if (h) InternetCloseHandle(h);
+  }
+  TInternetHandle(const TInternetHandle&) = delete;
+  TInternetHandle& operator=(const TInternetHandle&) = delete;
+};
+
+bool WriteWholeFile(const std::string& path, const std::vector<char>& bytes) {
+  bool ok;
+  {
+    THandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    DWORD written = 0;
+    ok = WriteFile(file.h, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
+         written == bytes.size();
+  }
+  if (!ok) DeleteFileA(path.c_str());
+  return ok;
+}
+
+std::string CurrentDirectory() {
+  char buf[MAX_PATH + 1] = "";
+  const DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
+  return n > 0 && n < sizeof buf ? IncludeTrailingBackslash(buf) : std::string();
+}
+
+}  // namespace
+
+bool CursorPatchApplies(const std::string& osFamily) {
+  return osFamily == "Windows 2000" || osFamily == "Windows XP";
+}
+
+TPatchDetection DetectCursorPatch(const std::string& osFamily) {
+  const std::string base = kUpdatesKey + osFamily;
+  TRegistry reg;
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg.OpenKey(base, false)) return TPatchDetection::Unknown;
+  const std::vector<std::string> servicePacks = reg.GetKeyNames();
+  reg.CloseKey();
+  TPatchDetection result = TPatchDetection::Unknown;
+  for (const std::string& sp : servicePacks) {
+    if (!reg.OpenKey(base + "\\" + sp, false)) continue;
+    std::string listed;
+    for (const std::string& name : reg.GetKeyNames()) listed += name + "\r\n";
+    reg.CloseKey();
+    if (listed.find(kPatchId) != std::string::npos)
+      result = TPatchDetection::Found;
+    else if (result != TPatchDetection::Found)
+      result = TPatchDetection::NotFound;
+  }
+  return result;
+}
+
+std::string PatchDownloadUrl(const std::string& osFamily) {
+  // The vendor's download server; it answers over HTTPS.
+  if (osFamily == "Windows XP")
+    return "https://download.microsoft.com/download/c/4/a/c4a1c27d-85bb-447e-b2bc-178b77f7e06f/"
+           "WindowsXP-KB925902-x86-CHT.exe";
+  if (osFamily == "Windows 2000")
+    return "https://download.microsoft.com/download/8/6/c/86ce9b67-4983-4596-9c91-23d74c6b0916/"
+           "Windows2000-KB925902-x86-CHT.EXE";
+  return "";
+}
+
+TPatchSources DefaultPatchSources(const std::string& osFamily) {
+  return {ExtractFilePath(ExeFileName()) + kLocalInstallerName, PatchDownloadUrl(osFamily)};
+}
+
+bool ReadInstallerFile(const std::string& path, std::vector<char>& bytes) {
+  bytes.clear();
+  THandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) return false;
+  DWORD high = 0;
+  const DWORD size = GetFileSize(file.h, &high);
+  if (size == INVALID_FILE_SIZE || high != 0 || size == 0 || size > kMaxInstallerSize) return false;
+  bytes.resize(size);
+  DWORD got = 0;
+  if (!ReadFile(file.h, bytes.data(), size, &got, nullptr) || got != size) {
+    bytes.clear();
+    return false;
+  }
+  return true;
+}
+
+bool DownloadInstaller(const std::string& url, std::vector<char>& bytes) {
+  bytes.clear();
+  if (url.empty()) return false;
+  TInternetHandle session(
+      InternetOpenA("Veldor/1.2", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session.h) return false;
+  DWORD timeout = 30000;
+  InternetSetOptionA(session.h, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+  InternetSetOptionA(session.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  TInternetHandle request(InternetOpenUrlA(
+      session.h, url.c_str(), nullptr, 0,
+      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI, 0));
+  if (!request.h) return false;
+  DWORD status = 0, size = sizeof status;
+  if (!HttpQueryInfoA(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                      nullptr) ||
+      status != 200)
+    return false;
+  char buf[16384];
+  for (;;) {
+    DWORD got = 0;
+    if (!InternetReadFile(request.h, buf, sizeof buf, &got)) {
+      bytes.clear();
+      return false;
+    }
+    if (got == 0) break;
+    if (bytes.size() + got > kMaxInstallerSize) {
+      bytes.clear();
+      return false;
+    }
+    bytes.insert(bytes.end(), buf, buf + got);
+  }
+  return !bytes.empty();
+}
+
+bool InstallCursorPatch(const TPatchSources& sources, IInstallerTrust& trust) {
+  std::vector<char> bytes;
+  if (!ReadInstallerFile(sources.LocalFile, bytes) &&
+      !DownloadInstaller(sources.DownloadUrl, bytes))
+    return false;
+  const std::string dir = CurrentDirectory();
+  if (dir.empty()) return false;
+  const std::string path = dir + kPatchInstallerFile;
+  if (!WriteWholeFile(path, bytes)) return false;
+  bool started = false;
+  {
+    // Held without write or delete sharing from the check until the start, so the file that runs
+    // is the file that was checked.
+    THandle lock(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (lock.Valid() && trust.IsVendorSigned(path)) {
+      // The full path, quoted: a bare name would be looked up in the program's folder first.
+      const std::string command = "\"" + path + "\"" + kPatchParameters;
+      started = Seams::Processes().WinExec(command, SW_HIDE) > 31;
+    }
+  }
+  DeleteFileA(path.c_str());
+  return started;
+}
