@@ -50,14 +50,17 @@ class TRegistry {
   // Deletes the key with everything below it. Returns false when it did not exist or failed.
   bool DeleteKey(const std::string& path);
   // Moves a key (values of every type byte for byte, default value, subkeys) only when the source
-  // exists and the target does not. When `deleteSource` is false it copies.
+  // exists and the target does not. When `deleteSource` is false it copies. A copy that fails
+  // part-way is taken back and the source is kept; a target inside the source is refused.
   bool MoveKey(const std::string& oldPath, const std::string& newPath, bool deleteSource = true);
 
-  std::string ReadString(const std::string& name);   // REG_SZ / REG_EXPAND_SZ; missing -> ""
+  // REG_SZ, or REG_EXPAND_SZ as stored (unexpanded); missing -> ""; any other type throws.
+  std::string ReadString(const std::string& name);
   void WriteString(const std::string& name, const std::string& value);
   void WriteExpandString(const std::string& name, const std::string& value);
   int ReadInteger(const std::string& name);  // throws unless the value exists and is REG_DWORD
   void WriteInteger(const std::string& name, int value);
+  // The value's data of any type as the ANSI functions give it; missing -> empty, type REG_NONE.
   std::vector<BYTE> ReadBinary(const std::string& name, DWORD* type = nullptr);
   void WriteBinary(const std::string& name, const std::vector<BYTE>& data, DWORD type = REG_BINARY);
   DWORD ValueType(const std::string& name);  // REG_NONE when missing
@@ -69,6 +72,14 @@ class TRegistry {
   static HKEY RootFromName(const std::string& name);  // "HKEY_LOCAL_MACHINE" ...; 0 when unknown
 
  private:
+  struct TTarget {
+    HKEY Base = nullptr;  // the root or the open key
+    std::string Sub;      // path below Base, without leading or trailing "\"
+    std::string Full;     // path below the root
+  };
+  TTarget Resolve(const std::string& path) const;
+  void PutValue(const std::string& name, DWORD type, const BYTE* data, DWORD size);
+
   HKEY root_ = HKEY_CURRENT_USER;
   HKEY current_ = nullptr;
   std::string currentPath_;

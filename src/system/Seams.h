@@ -42,12 +42,13 @@ class IClipboard {
 class IFileDialogs {
  public:
   virtual ~IFileDialogs() = default;
-  // Common open/save dialogs. `fileName` holds the initial name on entry and the chosen path on
-  // success; false when the user cancelled.
+  // Common open/save dialogs. `filter` pairs names and patterns with "|" ("Text (*.txt)|*.txt");
+  // `defaultExt` has no dot. `fileName` holds the initial name on entry and the chosen path on
+  // success; false when the user cancelled. An empty `title` gives the system's own.
   virtual bool OpenFile(HWND owner, const std::string& filter, const std::string& defaultExt,
-                        std::string& fileName) = 0;
+                        std::string& fileName, const std::string& title = std::string()) = 0;
   virtual bool SaveFile(HWND owner, const std::string& filter, const std::string& defaultExt,
-                        std::string& fileName) = 0;
+                        std::string& fileName, const std::string& title = std::string()) = 0;
 };
 
 namespace Seams {
@@ -57,7 +58,14 @@ IShellOpener& Shell();
 IClipboard& Clipboard();
 IFileDialogs& FileDialogs();
 
-// Install a replacement (tests); nullptr restores the real one.
+// The real implementations, whatever is installed (a recording starter may pass calls on).
+IMessageBoxes& RealMessageBoxes();
+IProcessStarter& RealProcesses();
+IShellOpener& RealShell();
+IClipboard& RealClipboard();
+IFileDialogs& RealFileDialogs();
+
+// Install a replacement (tests); nullptr restores the real one. Safe to call from any thread.
 void SetMessageBoxes(IMessageBoxes* impl);
 void SetProcesses(IProcessStarter* impl);
 void SetShell(IShellOpener* impl);

@@ -1,0 +1,287 @@
+#include "system/Registry.h"
+
+#include "system/RegistryTree.h"
+#include "system/SysUtils.h"
+
+namespace {
+
+// Drops every leading and trailing "\" of a key path.
+std::string StripSeparators(const std::string& path) {
+  std::string s = ExcludeTrailingBackslash(path);
+  std::string::size_type first = 0;
+  while (first < s.size() && s[first] == '\\') ++first;
+  return s.substr(first);
+}
+
+std::string JoinKeyPath(const std::string& a, const std::string& b) {
+  if (a.empty()) return b;
+  if (b.empty()) return a;
+  return a + "\\" + b;
+}
+
+[[noreturn]] void Fail(const std::string& what, const std::string& name, LONG code) {
+  throw ERegistryError(what + " '" + name + "' (error " + std::to_string(code) + ")");
+}
+
+}  // namespace
+
+TRegistry::TRegistry(REGSAM access) : access_(access) {}
+
+TRegistry::~TRegistry() {
+  CloseKey();
+}
+
+void TRegistry::SetRootKey(HKEY root) {
+  CloseKey();
+  root_ = root;
+}
+
+TRegistry::TTarget TRegistry::Resolve(const std::string& path) const {
+  TTarget t;
+  const bool fromRoot = !path.empty() && path[0] == '\\';
+  t.Sub = StripSeparators(path);
+  if (fromRoot || !current_) {
+    t.Base = root_;
+    t.Full = t.Sub;
+  } else {
+    t.Base = current_;
+    t.Full = JoinKeyPath(currentPath_, t.Sub);
+  }
+  return t;
+}
+
+bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
+  const TTarget t = Resolve(path);
+  HKEY key = nullptr;
+  LONG r;
+  if (canCreate) {
+    DWORD disposition = 0;
+    r = RegCreateKeyExA(t.Base, t.Sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
+                        nullptr, &key, &disposition);
+  } else {
+    r = RegOpenKeyExA(t.Base, t.Sub.c_str(), 0, access_, &key);
+  }
+  if (r != ERROR_SUCCESS) return false;
+  CloseKey();  // only now: the base may have been the open key
+  current_ = key;
+  currentPath_ = t.Full;
+  return true;
+}
+
+bool TRegistry::OpenKeyReadOnly(const std::string& path) {
+  const TTarget t = Resolve(path);
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(t.Base, t.Sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  CloseKey();
+  current_ = key;
+  currentPath_ = t.Full;
+  return true;
+}
+
+void TRegistry::CloseKey() {
+  if (current_) RegCloseKey(current_);
+  current_ = nullptr;
+  currentPath_.clear();
+}
+
+bool TRegistry::KeyExists(const std::string& path) {
+  const TTarget t = Resolve(path);
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(t.Base, t.Sub.c_str(), 0,
+                    STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
+                    &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool TRegistry::ValueExists(const std::string& name) {
+  if (!current_) return false;
+  return RegQueryValueExA(current_, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+bool TRegistry::DeleteValue(const std::string& name) {
+  return current_ && RegDeleteValueA(current_, name.c_str()) == ERROR_SUCCESS;
+}
+
+bool TRegistry::DeleteKey(const std::string& path) {
+  const TTarget t = Resolve(path);
+  if (t.Sub.empty()) return false;  // never the open key or the root itself through ""
+  return RegistryTree::DeleteTree(t.Base, t.Sub);
+}
+
+bool TRegistry::MoveKey(const std::string& oldPath, const std::string& newPath, bool deleteSource) {
+  const TTarget from = Resolve(oldPath);
+  const TTarget to = Resolve(newPath);
+  if (from.Sub.empty() || to.Sub.empty()) return false;
+  // A target inside the source would be copied into itself without end.
+  const std::string src = AnsiUpperCase(from.Full);
+  const std::string dst = AnsiUpperCase(to.Full);
+  if (dst == src || dst.compare(0, src.size() + 1, src + "\\") == 0) return false;
+  if (!KeyExists(oldPath) || KeyExists(newPath)) return false;
+  if (!RegistryTree::CopyTree(from.Base, from.Sub, to.Base, to.Sub)) return false;
+  return !deleteSource || RegistryTree::DeleteTree(from.Base, from.Sub);
+}
+
+std::string TRegistry::ReadString(const std::string& name) {
+  if (!current_) return "";
+  DWORD type = 0, size = 0;
+  LONG r = RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &size);
+  if (r == ERROR_FILE_NOT_FOUND) return "";
+  if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
+  if (type != REG_SZ && type != REG_EXPAND_SZ) Fail("Value is not a string:", name, 0);
+  std::string data;
+  for (;;) {
+    data.assign(size + 1, '\0');
+    DWORD got = size;
+    r = RegQueryValueExA(current_, name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(data.data()), &got);
+    if (r == ERROR_MORE_DATA) {
+      size = got > size ? got : size * 2 + 16;  // changed meanwhile: ask again
+      continue;
+    }
+    if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
+    data.resize(got);
+    break;
+  }
+  // Stored text need not end in a NUL, or may hold one early; take the text up to it.
+  const auto nul = data.find('\0');
+  if (nul != std::string::npos) data.resize(nul);
+  return data;
+}
+
+void TRegistry::WriteString(const std::string& name, const std::string& value) {
+  PutValue(name, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+           static_cast<DWORD>(value.size() + 1));
+}
+
+void TRegistry::WriteExpandString(const std::string& name, const std::string& value) {
+  PutValue(name, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+           static_cast<DWORD>(value.size() + 1));
+}
+
+int TRegistry::ReadInteger(const std::string& name) {
+  if (!current_) Fail("No key open to read", name, 0);
+  DWORD type = 0, value = 0, size = sizeof value;
+  const LONG r = RegQueryValueExA(current_, name.c_str(), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(&value), &size);
+  if (r != ERROR_SUCCESS && r != ERROR_MORE_DATA) Fail("Cannot read value", name, r);
+  if (type != REG_DWORD || r == ERROR_MORE_DATA || size != sizeof value)
+    Fail("Value is not an integer:", name, 0);
+  return static_cast<int>(value);
+}
+
+void TRegistry::WriteInteger(const std::string& name, int value) {
+  const DWORD v = static_cast<DWORD>(value);
+  PutValue(name, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
+}
+
+std::vector<BYTE> TRegistry::ReadBinary(const std::string& name, DWORD* type) {
+  DWORD t = REG_NONE, size = 0;
+  std::vector<BYTE> data;
+  if (type) *type = REG_NONE;
+  if (!current_) return data;
+  LONG r = RegQueryValueExA(current_, name.c_str(), nullptr, &t, nullptr, &size);
+  if (r == ERROR_FILE_NOT_FOUND) return data;
+  if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
+  for (;;) {
+    data.resize(size ? size : 1);
+    DWORD got = static_cast<DWORD>(data.size());
+    r = RegQueryValueExA(current_, name.c_str(), nullptr, &t, data.data(), &got);
+    if (r == ERROR_MORE_DATA) {
+      size = got > data.size() ? got : static_cast<DWORD>(data.size()) * 2;
+      continue;
+    }
+    if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
+    data.resize(got);
+    break;
+  }
+  if (type) *type = t;
+  return data;
+}
+
+void TRegistry::WriteBinary(const std::string& name, const std::vector<BYTE>& data, DWORD type) {
+  static const BYTE kNothing = 0;
+  PutValue(name, type, data.empty() ? &kNothing : data.data(), static_cast<DWORD>(data.size()));
+}
+
+DWORD TRegistry::ValueType(const std::string& name) {
+  DWORD type = REG_NONE;
+  if (!current_ ||
+      RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+    return REG_NONE;
+  return type;
+}
+
+std::vector<std::string> TRegistry::GetValueNames() {
+  std::vector<std::string> names;
+  if (!current_) return names;
+  DWORD maxLen = 0;
+  if (RegQueryInfoKeyA(current_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       &maxLen, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return names;
+  std::vector<char> buf(maxLen + 1);
+  for (DWORD i = 0;;) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    const LONG r = RegEnumValueA(current_, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_MORE_DATA) {  // a longer name appeared, or a code page made it longer
+      buf.resize(buf.size() * 2 + 256);
+      continue;
+    }
+    if (r != ERROR_SUCCESS) break;
+    names.emplace_back(buf.data(), len);
+    ++i;
+  }
+  return names;
+}
+
+std::vector<std::string> TRegistry::GetKeyNames() {
+  std::vector<std::string> names;
+  if (!current_) return names;
+  DWORD maxLen = 0;
+  if (RegQueryInfoKeyA(current_, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr,
+                       nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return names;
+  std::vector<char> buf(maxLen + 1);
+  for (DWORD i = 0;;) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    const LONG r = RegEnumKeyExA(current_, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_MORE_DATA) {
+      buf.resize(buf.size() * 2 + 256);
+      continue;
+    }
+    if (r != ERROR_SUCCESS) break;
+    names.emplace_back(buf.data(), len);
+    ++i;
+  }
+  return names;
+}
+
+bool TRegistry::GetKeyInfo(TRegKeyInfo& info) {
+  info = TRegKeyInfo{};
+  if (!current_) return false;
+  return RegQueryInfoKeyA(current_, nullptr, nullptr, nullptr, &info.NumSubKeys, &info.MaxSubKeyLen,
+                          nullptr, &info.NumValues, &info.MaxValueLen, &info.MaxDataLen, nullptr,
+                          &info.FileTime) == ERROR_SUCCESS;
+}
+
+HKEY TRegistry::RootFromName(const std::string& name) {
+  static const struct {
+    const char* Name;
+    HKEY Key;
+  } kRoots[] = {{"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+                {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+                {"HKEY_USERS", HKEY_USERS},
+                {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+                {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG}};
+  for (const auto& r : kRoots)
+    if (lstrcmpiA(name.c_str(), r.Name) == 0) return r.Key;
+  return nullptr;
+}
+
+void TRegistry::PutValue(const std::string& name, DWORD type, const BYTE* data, DWORD size) {
+  if (!current_) Fail("No key open to write", name, 0);
+  const LONG r = RegSetValueExA(current_, name.c_str(), 0, type, data, size);
+  if (r != ERROR_SUCCESS) Fail("Cannot write value", name, r);
+}

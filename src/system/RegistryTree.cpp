@@ -1,0 +1,126 @@
+#include "system/RegistryTree.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+std::wstring Wide(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  return w;
+}
+
+// Names of the direct subkeys, taken before anything below is changed.
+bool SubKeyNames(HKEY key, std::vector<std::wstring>& names) {
+  DWORD maxLen = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return false;
+  std::vector<wchar_t> buf(maxLen + 1);
+  for (DWORD i = 0;;) {
+    DWORD len = static_cast<DWORD>(buf.size());
+    const LONG r = RegEnumKeyExW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_NO_MORE_ITEMS) return true;
+    if (r == ERROR_MORE_DATA) {
+      buf.resize(buf.size() * 2 + 256);
+      continue;
+    }
+    if (r != ERROR_SUCCESS) return false;
+    names.emplace_back(buf.data(), len);
+    ++i;
+  }
+}
+
+// Windows XP's RegDeleteKey refuses keys that still have subkeys, so children go first.
+bool DeleteTreeW(HKEY base, const std::wstring& sub) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(base, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  std::vector<std::wstring> children;
+  bool ok = SubKeyNames(key, children);
+  for (const auto& child : children) ok = DeleteTreeW(key, child) && ok;
+  RegCloseKey(key);
+  return RegDeleteKeyW(base, sub.c_str()) == ERROR_SUCCESS && ok;
+}
+
+bool CopyValues(HKEY src, HKEY dst) {
+  DWORD maxName = 0, maxData = 0;
+  if (RegQueryInfoKeyW(src, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
+                       &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+    return false;
+  std::vector<wchar_t> name(maxName + 1);
+  std::vector<BYTE> data(maxData + 1);
+  for (DWORD i = 0;;) {
+    DWORD nameLen = static_cast<DWORD>(name.size());
+    DWORD dataLen = static_cast<DWORD>(data.size());
+    DWORD type = REG_NONE;
+    const LONG r =
+        RegEnumValueW(src, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
+    if (r == ERROR_NO_MORE_ITEMS) return true;
+    if (r == ERROR_MORE_DATA) {  // the value grew since the key was measured: measure again
+      if (RegQueryInfoKeyW(src, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                           &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+      name.resize(std::max<size_t>(name.size() * 2, maxName + 1));
+      data.resize(std::max<size_t>(data.size() * 2, maxData + 1));
+      continue;
+    }
+    if (r != ERROR_SUCCESS) return false;
+    if (RegSetValueExW(dst, name.data(), 0, type, data.data(), dataLen) != ERROR_SUCCESS)
+      return false;
+    ++i;
+  }
+}
+
+bool CopyContents(HKEY src, HKEY dst) {
+  if (!CopyValues(src, dst)) return false;
+  std::vector<std::wstring> children;
+  if (!SubKeyNames(src, children)) return false;
+  for (const auto& child : children) {
+    HKEY from = nullptr, to = nullptr;
+    if (RegOpenKeyExW(src, child.c_str(), 0, KEY_READ, &from) != ERROR_SUCCESS) return false;
+    bool ok = RegCreateKeyExW(dst, child.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                              KEY_ALL_ACCESS, nullptr, &to, nullptr) == ERROR_SUCCESS;
+    if (ok) {
+      ok = CopyContents(from, to);
+      RegCloseKey(to);
+    }
+    RegCloseKey(from);
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace RegistryTree {
+
+bool DeleteTree(HKEY base, const std::string& sub) {
+  return !sub.empty() && DeleteTreeW(base, Wide(sub));
+}
+
+bool CopyTree(HKEY srcBase, const std::string& srcSub, HKEY dstBase, const std::string& dstSub) {
+  const std::wstring from = Wide(srcSub), to = Wide(dstSub);
+  HKEY src = nullptr, dst = nullptr;
+  if (RegOpenKeyExW(srcBase, from.c_str(), 0, KEY_READ, &src) != ERROR_SUCCESS) return false;
+  DWORD disposition = 0;
+  if (RegCreateKeyExW(dstBase, to.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, &dst, &disposition) != ERROR_SUCCESS) {
+    RegCloseKey(src);
+    return false;
+  }
+  if (disposition != REG_CREATED_NEW_KEY) {  // appeared meanwhile: not ours to fill
+    RegCloseKey(dst);
+    RegCloseKey(src);
+    return false;
+  }
+  const bool ok = CopyContents(src, dst);
+  RegCloseKey(dst);
+  RegCloseKey(src);
+  if (!ok) DeleteTreeW(dstBase, to);
+  return ok;
+}
+
+}  // namespace RegistryTree

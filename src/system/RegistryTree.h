@@ -1,0 +1,15 @@
+// Whole-subtree work behind TRegistry: recursive delete and copy. Key names and value data go
+// through the wide functions, so names and text outside the ANSI code page survive unchanged.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace RegistryTree {
+// Deletes base\sub with everything below it. False when it did not exist or could not be deleted.
+bool DeleteTree(HKEY base, const std::string& sub);
+// Creates dstBase\dstSub (which must not exist) and copies every value and subkey of
+// srcBase\srcSub into it. On any failure the partial copy is deleted again and false returned.
+bool CopyTree(HKEY srcBase, const std::string& srcSub, HKEY dstBase, const std::string& dstSub);
+}  // namespace RegistryTree

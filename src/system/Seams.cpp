@@ -1,0 +1,226 @@
+#include "system/Seams.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+class TRealMessageBoxes : public IMessageBoxes {
+ public:
+  int Show(HWND owner, const std::string& text, const std::string& caption, UINT flags) override {
+    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+  }
+};
+
+class TRealProcesses : public IProcessStarter {
+ public:
+  UINT WinExec(const std::string& commandLine, UINT showCommand) override {
+    return ::WinExec(commandLine.c_str(), showCommand);
+  }
+
+  bool RunAndWait(const std::string& applicationPath, const std::string& commandLine) override {
+    std::vector<char> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back('\0');  // CreateProcessA may write into the command line
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(applicationPath.empty() ? nullptr : applicationPath.c_str(), cmd.data(),
+                        nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      return false;
+    CloseHandle(pi.hThread);
+    WaitPumping(pi.hProcess);
+    CloseHandle(pi.hProcess);
+    return true;
+  }
+
+ private:
+  // Waits for the process while the calling thread's windows go on answering.
+  static void WaitPumping(HANDLE process) {
+    for (;;) {
+      const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
+      if (r != WAIT_OBJECT_0 + 1) return;  // ended, or the wait itself failed
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+          // The loop that asked to quit is further out: finish waiting, then hand it back.
+          WaitForSingleObject(process, INFINITE);
+          PostQuitMessage(static_cast<int>(msg.wParam));
+          return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+  }
+};
+
+class TRealShell : public IShellOpener {
+ public:
+  INT_PTR ShellExecute(HWND owner, const std::string& operation, const std::string& file,
+                       const std::string& parameters, const std::string& directory,
+                       int showCommand) override {
+    auto orNull = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
+    return reinterpret_cast<INT_PTR>(::ShellExecuteA(owner, orNull(operation), file.c_str(),
+                                                     orNull(parameters), orNull(directory),
+                                                     showCommand));
+  }
+};
+
+class TRealClipboard : public IClipboard {
+ public:
+  bool SetText(const std::string& text) override {
+    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!mem) return false;
+    void* p = GlobalLock(mem);
+    if (!p) {
+      GlobalFree(mem);
+      return false;
+    }
+    std::memcpy(p, text.c_str(), text.size() + 1);
+    GlobalUnlock(mem);
+    // Another program may hold the clipboard for a moment.
+    bool opened = false;
+    for (int attempt = 0; attempt < 10 && !opened; ++attempt) {
+      opened = OpenClipboard(nullptr) != FALSE;
+      if (!opened) Sleep(20);
+    }
+    if (!opened) {
+      GlobalFree(mem);
+      return false;
+    }
+    EmptyClipboard();
+    const bool ok = SetClipboardData(CF_TEXT, mem) != nullptr;
+    CloseClipboard();
+    if (!ok) GlobalFree(mem);  // the clipboard owns the memory only on success
+    return ok;
+  }
+};
+
+class TRealFileDialogs : public IFileDialogs {
+ public:
+  bool OpenFile(HWND owner, const std::string& filter, const std::string& defaultExt,
+                std::string& fileName, const std::string& title) override {
+    return Run(false, owner, filter, defaultExt, fileName, title);
+  }
+  bool SaveFile(HWND owner, const std::string& filter, const std::string& defaultExt,
+                std::string& fileName, const std::string& title) override {
+    return Run(true, owner, filter, defaultExt, fileName, title);
+  }
+
+ private:
+  // "Name|*.ext|..." becomes the NUL-separated, double-NUL-ended list the dialog wants. A "|"
+  // can be the second byte of a double-byte character, which must stay.
+  static std::vector<char> FilterList(const std::string& filter) {
+    std::vector<char> out;
+    for (size_t i = 0; i < filter.size(); ++i) {
+      const char c = filter[i];
+      if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < filter.size()) {
+        out.push_back(c);
+        out.push_back(filter[++i]);
+      } else {
+        out.push_back(c == '|' ? '\0' : c);
+      }
+    }
+    out.push_back('\0');
+    out.push_back('\0');
+    return out;
+  }
+
+  static bool Run(bool save, HWND owner, const std::string& filter, const std::string& defaultExt,
+                  std::string& fileName, const std::string& title) {
+    std::vector<char> list = FilterList(filter);
+    std::vector<char> name(32768, '\0');
+    fileName.copy(name.data(), name.size() - 1);
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.empty() ? nullptr : list.data();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = name.data();
+    ofn.nMaxFile = static_cast<DWORD>(name.size());
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
+    const BOOL ok = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    if (!ok) return false;
+    fileName = name.data();
+    return true;
+  }
+};
+
+template <class I, class R>
+struct TSeam {
+  std::atomic<I*> Installed{nullptr};
+  I& Real() {
+    static R real;
+    return real;
+  }
+  I& Current() {
+    I* p = Installed.load();
+    return p ? *p : Real();
+  }
+};
+
+TSeam<IMessageBoxes, TRealMessageBoxes> gMessageBoxes;
+TSeam<IProcessStarter, TRealProcesses> gProcesses;
+TSeam<IShellOpener, TRealShell> gShell;
+TSeam<IClipboard, TRealClipboard> gClipboard;
+TSeam<IFileDialogs, TRealFileDialogs> gFileDialogs;
+
+}  // namespace
+
+namespace Seams {
+
+IMessageBoxes& MessageBoxes() {
+  return gMessageBoxes.Current();
+}
+IProcessStarter& Processes() {
+  return gProcesses.Current();
+}
+IShellOpener& Shell() {
+  return gShell.Current();
+}
+IClipboard& Clipboard() {
+  return gClipboard.Current();
+}
+IFileDialogs& FileDialogs() {
+  return gFileDialogs.Current();
+}
+
+IMessageBoxes& RealMessageBoxes() {
+  return gMessageBoxes.Real();
+}
+IProcessStarter& RealProcesses() {
+  return gProcesses.Real();
+}
+IShellOpener& RealShell() {
+  return gShell.Real();
+}
+IClipboard& RealClipboard() {
+  return gClipboard.Real();
+}
+IFileDialogs& RealFileDialogs() {
+  return gFileDialogs.Real();
+}
+
+void SetMessageBoxes(IMessageBoxes* impl) {
+  gMessageBoxes.Installed.store(impl);
+}
+void SetProcesses(IProcessStarter* impl) {
+  gProcesses.Installed.store(impl);
+}
+void SetShell(IShellOpener* impl) {
+  gShell.Installed.store(impl);
+}
+void SetClipboard(IClipboard* impl) {
+  gClipboard.Installed.store(impl);
+}
+void SetFileDialogs(IFileDialogs* impl) {
+  gFileDialogs.Installed.store(impl);
+}
+
+}  // namespace Seams
