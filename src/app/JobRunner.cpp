@@ -6,6 +6,7 @@
 #include "system/Seams.h"
 
 std::atomic<WORD> JobCode{0};
+std::string RegBakDir;
 
 namespace {
 std::mutex g_jobsLock;
@@ -65,10 +66,18 @@ void StartJob(WORD code) {
   RunProcess::Start(code);
 }
 
-int RunningWorkers() { return g_running.load(); }
+int RunningWorkers() {
+  return g_running.load();
+}
 
 std::string RegistryExportCommand(const std::string& backupDir, WORD code) {
   static const char* const kSlots[] = {"reg1.reg", "reg2.reg", "reg3.reg"};
   if (code < 7 || code > 9) return {};
   return "regedit.exe /e " + backupDir + kSlots[code - 7];
+}
+
+void RegisterRegistryExportJobs() {
+  for (WORD code = 7; code <= 9; ++code)
+    RegisterJob(code,
+                [code] { Seams::Processes().WinExec(RegistryExportCommand(RegBakDir, code), 5); });
 }

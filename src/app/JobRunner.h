@@ -37,5 +37,12 @@ void StartJob(WORD code);
 // Number of workers still running (for orderly tests).
 int RunningWorkers();
 
+// The registry backup folder (with a trailing "\") that jobs 7-9 export into; set by the
+// settings at first show.
+extern std::string RegBakDir;
+// Registers jobs 7, 8 and 9: start the registry editor's whole-registry export into slot 1, 2 or 3
+// of RegBakDir, shown, without waiting for it.
+void RegisterRegistryExportJobs();
+
 // The registry export command of jobs 7, 8 and 9 for a backup folder ending in "\".
 std::string RegistryExportCommand(const std::string& backupDir, WORD code);

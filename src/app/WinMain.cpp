@@ -1,3 +1,23 @@
+// Program start: the application object, the main window, the data module, the message loop.
 #include <windows.h>
+#include <commctrl.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+#include "app/DataModuleMain.h"
+#include "app/UnitMain.h"
+#include "toolkit/Application.h"
+#include "toolkit/Sync.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  try {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES |
+                                              ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&icc);
+    InitSynchronize();
+    TFormMain form;
+    TDataModuleMain dataModule;
+    form.Show();
+    return Application.Run();
+  } catch (...) {
+    return 1;  // anything escaping start-up ends the process
+  }
+}

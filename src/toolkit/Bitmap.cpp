@@ -1,8 +1,12 @@
 #include "toolkit/Bitmap.h"
 
-TBitmap::TBitmap(int width, int height) { SetSize(width, height); }
+TBitmap::TBitmap(int width, int height) {
+  SetSize(width, height);
+}
 
-TBitmap::TBitmap(const TBitmap& other) { *this = other; }
+TBitmap::TBitmap(const TBitmap& other) {
+  *this = other;
+}
 
 TBitmap& TBitmap::operator=(const TBitmap& other) {
   if (this == &other) return *this;
@@ -19,7 +23,9 @@ TBitmap& TBitmap::operator=(const TBitmap& other) {
   return *this;
 }
 
-TBitmap::~TBitmap() { Clear(); }
+TBitmap::~TBitmap() {
+  Clear();
+}
 
 void TBitmap::Clear() {
   if (handle_) DeleteObject(handle_);
@@ -58,8 +64,8 @@ void TBitmap::SetSize(int width, int height) {
 }
 
 bool TBitmap::LoadResource(const char* name) {
-  HBITMAP b = (HBITMAP)LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0,
-                                  LR_CREATEDIBSECTION);
+  HBITMAP b =
+      (HBITMAP)LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
   if (!b) return false;
   Attach(b);
   return true;
@@ -88,7 +94,9 @@ COLORREF TBitmap::Pixel(int x, int y) const {
   return c;
 }
 
-COLORREF TBitmap::CornerColor() const { return Pixel(0, height_ - 1); }
+COLORREF TBitmap::CornerColor() const {
+  return Pixel(0, height_ - 1);
+}
 
 void TBitmap::Draw(HDC dc, int x, int y) const {
   if (Empty()) return;
@@ -120,8 +128,8 @@ void TBitmap::StretchDrawTransparent(HDC dc, const RECT& t) const {
   HDC src = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(src, handle_);
   COLORREF key = GetPixel(src, 0, height_ - 1);
-  TransparentBlt(dc, t.left, t.top, t.right - t.left, t.bottom - t.top, src, 0, 0, width_,
-                 height_, key);
+  TransparentBlt(dc, t.left, t.top, t.right - t.left, t.bottom - t.top, src, 0, 0, width_, height_,
+                 key);
   SelectObject(src, old);
   DeleteDC(src);
 }

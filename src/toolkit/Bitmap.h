@@ -22,8 +22,8 @@ class TBitmap {
   // Takes ownership of `bitmap` (any DDB or DIB section).
   void Attach(HBITMAP bitmap);
   void Clear();
-  void SetSize(int width, int height);  // contents are kept where they fit, the rest is black
-  bool LoadResource(const char* name);   // a BITMAP resource of the program
+  void SetSize(int width, int height);      // contents are kept where they fit, the rest is black
+  bool LoadResource(const char* name);      // a BITMAP resource of the program
   bool LoadJpegResource(const char* name);  // an RCDATA resource holding a JPEG file
 
   // Colour of the bottom-left pixel: what a designer's "transparent" picture leaves out.

@@ -15,8 +15,7 @@ class TButton : public TControl {
 
 class TCheckBox : public TControl {
  public:
-  TCheckBox(TControl* parent, const std::string& caption, int left, int top, int width,
-            int height);
+  TCheckBox(TControl* parent, const std::string& caption, int left, int top, int width, int height);
   bool Checked() const;
   // Changing the state from code raises OnClick too, as a designer check box does.
   void SetChecked(bool checked);

@@ -6,7 +6,9 @@ namespace {
 const char kProp[] = "VeldorControl";
 int g_nextId = 1000;
 
-HINSTANCE Instance() { return GetModuleHandleA(nullptr); }
+HINSTANCE Instance() {
+  return GetModuleHandleA(nullptr);
+}
 }  // namespace
 
 TControl::TControl(TControl* parent) : font_(TFont::Default()), parent_(parent) {
@@ -58,8 +60,7 @@ void TControl::Attach(HWND hwnd) {
   SetPropA(hwnd, kProp, this);
 }
 
-void TControl::CreateOwnWindow(const char* className, DWORD style, DWORD exStyle,
-                               UINT classStyle) {
+void TControl::CreateOwnWindow(const char* className, DWORD style, DWORD exStyle, UINT classStyle) {
   RegisterOwnClass(className, classStyle);
   CreateWindowExA(exStyle, className, "", style | WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0,
                   0, 0, 0, parent_ ? parent_->Handle() : nullptr, (HMENU)(INT_PTR)g_nextId++,
@@ -159,8 +160,12 @@ LRESULT TControl::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
                        : DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
-bool TControl::HandleCommand(WORD) { return false; }
-bool TControl::HandleNotify(NMHDR*, LRESULT&) { return false; }
+bool TControl::HandleCommand(WORD) {
+  return false;
+}
+bool TControl::HandleNotify(NMHDR*, LRESULT&) {
+  return false;
+}
 
 HBRUSH TControl::HandleCtlColor(HDC dc) {
   // Labels and check boxes take the colour of the nearest container that set one.
@@ -222,8 +227,12 @@ RECT TControl::ClientRect() const {
   GetClientRect(hwnd_, &r);
   return r;
 }
-int TControl::ClientWidth() const { return ClientRect().right; }
-int TControl::ClientHeight() const { return ClientRect().bottom; }
+int TControl::ClientWidth() const {
+  return ClientRect().right;
+}
+int TControl::ClientHeight() const {
+  return ClientRect().bottom;
+}
 
 void TControl::SetAlign(TAlign align) {
   align_ = align;
@@ -278,7 +287,9 @@ void TControl::SetVisible(bool visible) {
   if (align_ != TAlign::None && parent_) parent_->Realign();
 }
 
-bool TControl::Enabled() const { return hwnd_ && IsWindowEnabled(hwnd_); }
+bool TControl::Enabled() const {
+  return hwnd_ && IsWindowEnabled(hwnd_);
+}
 
 void TControl::SetEnabled(bool enabled) {
   if (hwnd_) EnableWindow(hwnd_, enabled);

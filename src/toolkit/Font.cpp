@@ -5,13 +5,15 @@ TFont::TFont() : TFont("宋体", -12) {}
 TFont::TFont(const std::string& name, int height, BYTE charset)
     : name_(name), height_(height), charset_(charset) {}
 
-TFont::TFont(const TFont& other) { *this = other; }
+TFont::TFont(const TFont& other) {
+  *this = other;
+}
 
 TFont& TFont::operator=(const TFont& other) {
   if (this == &other) return *this;
-  bool handleChanged = !(name_ == other.name_ && height_ == other.height_ &&
-                         bold_ == other.bold_ && italic_ == other.italic_ &&
-                         underline_ == other.underline_ && charset_ == other.charset_);
+  bool handleChanged =
+      !(name_ == other.name_ && height_ == other.height_ && bold_ == other.bold_ &&
+        italic_ == other.italic_ && underline_ == other.underline_ && charset_ == other.charset_);
   bool changed = handleChanged || color_ != other.color_;
   name_ = other.name_;
   height_ = other.height_;
@@ -24,7 +26,9 @@ TFont& TFont::operator=(const TFont& other) {
   return *this;
 }
 
-TFont::~TFont() { Release(); }
+TFont::~TFont() {
+  Release();
+}
 
 void TFont::Release() const {
   if (handle_) DeleteObject(handle_);

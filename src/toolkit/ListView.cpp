@@ -40,7 +40,9 @@ std::string TListView::ColumnCaption(int index) const {
   return buf;
 }
 
-int TListView::ColumnWidth(int index) const { return ListView_GetColumnWidth(hwnd_, index); }
+int TListView::ColumnWidth(int index) const {
+  return ListView_GetColumnWidth(hwnd_, index);
+}
 
 int TListView::AddItem(const std::string& caption, const std::vector<std::string>& subItems,
                        int imageIndex, LPARAM data) {
@@ -51,12 +53,13 @@ int TListView::AddItem(const std::string& caption, const std::vector<std::string
   it.iImage = imageIndex;
   it.lParam = data;
   int index = (int)SendMessageA(hwnd_, LVM_INSERTITEMA, 0, (LPARAM)&it);
-  for (size_t i = 0; index >= 0 && i < subItems.size(); ++i)
-    SetSubItem(index, (int)i, subItems[i]);
+  for (size_t i = 0; index >= 0 && i < subItems.size(); ++i) SetSubItem(index, (int)i, subItems[i]);
   return index;
 }
 
-int TListView::Count() const { return (int)SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0); }
+int TListView::Count() const {
+  return (int)SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0);
+}
 
 static std::string ItemText(HWND hwnd, int item, int column) {
   std::string buf(1024, '\0');
@@ -69,7 +72,9 @@ static std::string ItemText(HWND hwnd, int item, int column) {
   return buf;
 }
 
-std::string TListView::Caption(int item) const { return ItemText(hwnd_, item, 0); }
+std::string TListView::Caption(int item) const {
+  return ItemText(hwnd_, item, 0);
+}
 
 std::string TListView::SubItem(int item, int subItem) const {
   return ItemText(hwnd_, item, subItem + 1);
@@ -90,7 +95,9 @@ LPARAM TListView::Data(int item) const {
   return it.lParam;
 }
 
-bool TListView::Checked(int item) const { return ListView_GetCheckState(hwnd_, item) != 0; }
+bool TListView::Checked(int item) const {
+  return ListView_GetCheckState(hwnd_, item) != 0;
+}
 
 void TListView::SetChecked(int item, bool checked) {
   ListView_SetItemState(hwnd_, item, INDEXTOSTATEIMAGEMASK(checked ? 2 : 1), LVIS_STATEIMAGEMASK);
@@ -105,10 +112,16 @@ void TListView::SetSelected(int item, bool selected) {
   ListView_SetItemState(hwnd_, item, state, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-int TListView::SelectedIndex() const { return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED); }
+int TListView::SelectedIndex() const {
+  return ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
+}
 
-void TListView::Delete(int item) { ListView_DeleteItem(hwnd_, item); }
-void TListView::Clear() { ListView_DeleteAllItems(hwnd_); }
+void TListView::Delete(int item) {
+  ListView_DeleteItem(hwnd_, item);
+}
+void TListView::Clear() {
+  ListView_DeleteAllItems(hwnd_);
+}
 
 void TListView::BeginUpdate() {
   if (updateDepth_++ == 0) SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);

@@ -38,7 +38,9 @@ void TMemo::AddLine(const std::string& line) {
   SendMessageA(hwnd_, EM_REPLACESEL, FALSE, (LPARAM)text.c_str());
 }
 
-void TMemo::Clear() { SetCaption(""); }
+void TMemo::Clear() {
+  SetCaption("");
+}
 
 int TMemo::LineCount() const {
   if (!hwnd_ || GetWindowTextLengthA(hwnd_) == 0) return 0;

@@ -25,7 +25,7 @@ class TMemo : public TEdit {
   // Appends one line at the end; the cost does not grow with the memo's length.
   void AddLine(const std::string& line);
   void Clear();
-  int LineCount() const;          // lines holding text (a trailing empty line is not counted)
+  int LineCount() const;  // lines holding text (a trailing empty line is not counted)
   std::string Line(int index) const;
   std::vector<std::string> Lines() const;
   HBRUSH HandleCtlColor(HDC dc) override;

@@ -50,7 +50,7 @@ int TPageControl::TabOfPage(int pageIndex) const {
 
 HWND TPageControl::TabStrip() const {
   return IsWindowVisible(tabs_) || (GetWindowLongA(tabs_, GWL_STYLE) & WS_VISIBLE) ? tabs_
-                                                                                    : nullptr;
+                                                                                   : nullptr;
 }
 
 void TPageControl::RebuildTabs() {

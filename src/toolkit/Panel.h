@@ -11,6 +11,5 @@ class TPanel : public TControl {
 
 class TGroupBox : public TControl {
  public:
-  TGroupBox(TControl* parent, const std::string& caption, int left, int top, int width,
-            int height);
+  TGroupBox(TControl* parent, const std::string& caption, int left, int top, int width, int height);
 };

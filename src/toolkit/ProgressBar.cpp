@@ -2,8 +2,7 @@
 
 #include <commctrl.h>
 
-TProgressBar::TProgressBar(TControl* parent, int left, int top, int width, int height,
-                           bool smooth)
+TProgressBar::TProgressBar(TControl* parent, int left, int top, int width, int height, bool smooth)
     : TControl(parent) {
   CreateStandardWindow(PROGRESS_CLASSA, WS_VISIBLE | (smooth ? PBS_SMOOTH : 0), 0);
   SetBounds(left, top, width, height);
@@ -15,6 +14,10 @@ void TProgressBar::SetRange(int min, int max) {
   SendMessageA(hwnd_, PBM_SETRANGE32, min, max);
 }
 
-int TProgressBar::Position() const { return (int)SendMessageA(hwnd_, PBM_GETPOS, 0, 0); }
+int TProgressBar::Position() const {
+  return (int)SendMessageA(hwnd_, PBM_GETPOS, 0, 0);
+}
 
-void TProgressBar::SetPosition(int position) { SendMessageA(hwnd_, PBM_SETPOS, position, 0); }
+void TProgressBar::SetPosition(int position) {
+  SendMessageA(hwnd_, PBM_SETPOS, position, 0);
+}

@@ -40,7 +40,9 @@ void InitSynchronize() {
   g_threadId = GetCurrentThreadId();
 }
 
-bool IsWindowThread() { return !g_window || GetCurrentThreadId() == g_threadId; }
+bool IsWindowThread() {
+  return !g_window || GetCurrentThreadId() == g_threadId;
+}
 
 void Synchronize(const std::function<void()>& fn) {
   if (IsWindowThread()) {

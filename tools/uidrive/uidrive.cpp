@@ -68,7 +68,9 @@ HWND Top(const char* title) {
   return g_found;
 }
 
-HWND MainWindow() { return Top("Veldor 1.2"); }
+HWND MainWindow() {
+  return Top("Veldor 1.2");
+}
 }  // namespace
 
 int main(int argc, char** argv) {

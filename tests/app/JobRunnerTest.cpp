@@ -1,0 +1,88 @@
+// Workers started by job code: which job runs, that nothing waits, that failures stay inside.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+
+#include "app/JobRunner.h"
+#include "support/RecordingSeams.h"
+
+namespace {
+bool WaitForIdleWorkers(DWORD timeoutMs = 5000) {
+  for (DWORD waited = 0; waited < timeoutMs; waited += 10) {
+    if (RunningWorkers() == 0) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
+class JobRunner : public testing::Test {
+ protected:
+  void TearDown() override {
+    WaitForIdleWorkers();
+    UnregisterJobs();
+  }
+};
+}  // namespace
+
+TEST_F(JobRunner, UnknownCodeEndsTheWorkerAtOnceAndKeepsTheCode) {
+  std::atomic<int> ran{0};
+  RegisterJob(6, [&] { ++ran; });
+  StartJob(5);
+  StartJob(17);
+  ASSERT_TRUE(WaitForIdleWorkers());
+  EXPECT_EQ(ran, 0);
+  EXPECT_EQ(JobCode.load(), 17);
+}
+
+TEST_F(JobRunner, BackToBackStartsEachRunTheirOwnJob) {
+  // Both jobs hold their worker until released, so the two run side by side.
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  std::atomic<int> removals{0}, cleanings{0};
+  RegisterJob(6, [&] {
+    ++removals;
+    WaitForSingleObject(release, 5000);
+  });
+  RegisterJob(16, [&] {
+    ++cleanings;
+    WaitForSingleObject(release, 5000);
+  });
+  StartJob(6);
+  StartJob(16);  // set before the first worker may have read anything
+  for (int i = 0; i < 500 && removals + cleanings < 2; ++i) Sleep(10);
+  EXPECT_EQ(RunningWorkers(), 2);
+  SetEvent(release);
+  ASSERT_TRUE(WaitForIdleWorkers());
+  EXPECT_EQ(removals, 1);
+  EXPECT_EQ(cleanings, 1);
+  CloseHandle(release);
+}
+
+TEST_F(JobRunner, AFailingJobIsSwallowedAndItsWorkerEnds) {
+  RegisterJob(6, [] { throw std::runtime_error("disk gone"); });
+  StartJob(6);
+  EXPECT_TRUE(WaitForIdleWorkers());
+}
+
+TEST_F(JobRunner, ExportJobsStartTheRegistryEditorForTheirSlotWithoutWaiting) {
+  TSeamGuard seams;
+  RegBakDir = "D:\\Backup\\";
+  RegisterRegistryExportJobs();
+  StartJob(7);
+  ASSERT_TRUE(seams.Processes.WaitForCalls(1, 5000));
+  StartJob(8);
+  ASSERT_TRUE(seams.Processes.WaitForCalls(2, 5000));
+  StartJob(9);
+  ASSERT_TRUE(seams.Processes.WaitForCalls(3, 5000));
+  ASSERT_TRUE(WaitForIdleWorkers());
+  auto calls = seams.Processes.Calls();
+  ASSERT_EQ(calls.size(), 3u);
+  EXPECT_EQ(calls[0].CommandLine, "regedit.exe /e D:\\Backup\\reg1.reg");
+  EXPECT_EQ(calls[1].CommandLine, "regedit.exe /e D:\\Backup\\reg2.reg");
+  EXPECT_EQ(calls[2].CommandLine, "regedit.exe /e D:\\Backup\\reg3.reg");
+  for (const auto& c : calls) {
+    EXPECT_FALSE(c.Waited);
+    EXPECT_EQ(c.ShowCommand, 5u);
+    EXPECT_NE(c.ThreadId, GetCurrentThreadId()) << "the export starts on the worker";
+  }
+}

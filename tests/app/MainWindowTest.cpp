@@ -1,0 +1,173 @@
+// The main window built for real: layout, first show, page switch, accordion, shut-down.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <memory>
+
+#include "app/UnitMain.h"
+#include "toolkit/Sync.h"
+
+namespace {
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) continue;  // the main form's end must not stop later tests
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+class MainWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    InitSynchronize();
+    form = std::make_unique<TFormMain>();
+    form->Show();
+    Pump();
+  }
+  void TearDown() override {
+    form.reset();
+    Pump();
+  }
+  void Click(TLinkLabel* link) {
+    SendMessageA(link->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    SendMessageA(link->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+  }
+  std::unique_ptr<TFormMain> form;
+};
+}  // namespace
+
+TEST_F(MainWindow, LayoutMatchesTheDesign) {
+  EXPECT_EQ(form->Caption(), "Veldor 1.2");
+  EXPECT_EQ(form->ClientWidth(), 715);
+  EXPECT_EQ(form->ClientHeight(), 503);
+  EXPECT_EQ(form->PaintPanel1->Height(), 81);
+  EXPECT_EQ(form->StatusBar1->Height(), 19);
+  EXPECT_EQ(form->PanelLeft->Width(), 161);
+  EXPECT_EQ(form->PanelLeftRight->Width(), 158);
+  EXPECT_EQ(form->PanelMiddleTop->Height(), 24);
+  EXPECT_EQ(form->PageControl->Width(), 715 - 161);
+  EXPECT_EQ(form->PageControl->Height(), 503 - 81 - 19 - 24);
+  EXPECT_EQ(form->PageControl->TabStrip(), nullptr) << "page tabs are hidden";
+  EXPECT_NE(form->PageControl1->TabStrip(), nullptr) << "page 1 shows its inner tabs";
+  EXPECT_FALSE(form->ProgressBar1->Visible());
+  EXPECT_FALSE(form->Panel_Ads->Visible());
+  EXPECT_FALSE(form->ImageTitle->Picture().Empty()) << "the title JPEG decodes";
+  EXPECT_EQ(form->ImageTitle->Picture().Width(), 289);
+  char dir[MAX_PATH];
+  GetModuleFileNameA(nullptr, dir, MAX_PATH);
+  std::string expected(dir);
+  expected = expected.substr(0, expected.rfind('\\') + 1);
+  EXPECT_EQ(form->ApplicationDir, expected);
+}
+
+TEST_F(MainWindow, FirstShowOpensPageOneWithTheFirstPanelOnly) {
+  EXPECT_TRUE(form->FirstShowDone);
+  EXPECT_EQ(form->CurrentNavTag, 1);
+  EXPECT_EQ(form->NavLinks.size(), 12u);
+  EXPECT_EQ(form->NavPanels.size(), 5u);
+  EXPECT_TRUE(form->LinkLabel0101->Font().Bold());
+  EXPECT_EQ(form->PageControl->ActivePage(), form->TS[0].get());
+  EXPECT_EQ(form->PageControl1->ActivePageIndex(), 0);
+  EXPECT_EQ(form->LabelMiddle->Caption(), "恶意软件清理");
+  EXPECT_EQ(form->StatusBar1->PanelText(0), "恶意软件清理");
+  EXPECT_EQ(form->Panel_Clean->PanelStatus(), dtOpened);
+  EXPECT_EQ(form->Panel_Clean->Height(), 161);
+  for (TWinPanel* p : {form->Panel_Tools.get(), form->Panel_Update.get(), form->Panel_Help.get()}) {
+    EXPECT_EQ(p->PanelStatus(), dtClosed);
+    EXPECT_EQ(p->Height(), 23);
+  }
+  // Panels stack under each other: the second starts where the first ends.
+  EXPECT_EQ(form->Panel_Tools->Top(), 161);
+  EXPECT_EQ(form->Panel_Update->Top(), 161 + 23);
+
+  // A second show (a restore) repeats nothing: the user's page stays.
+  Click(form->LinkLabel0103.get());
+  form->Show();
+  EXPECT_EQ(form->CurrentNavTag, 3);
+  EXPECT_EQ(form->FirstVisitRuns(3), 1);
+}
+
+TEST_F(MainWindow, PageSwitchMovesBoldHeaderStatusAndTimer) {
+  Click(form->LinkLabel0102.get());
+  EXPECT_EQ(form->CurrentNavTag, 2);
+  EXPECT_FALSE(form->LinkLabel0101->Font().Bold());
+  EXPECT_TRUE(form->LinkLabel0102->Font().Bold());
+  EXPECT_EQ(form->PageControl->ActivePage(), form->TS[1].get());
+  EXPECT_EQ(form->LabelMiddle->Caption(), "系统进程清理");
+  EXPECT_EQ(form->StatusBar1->PanelText(0), "系统进程清理");
+  EXPECT_TRUE(form->Timer2.Enabled());
+  EXPECT_EQ(form->FirstVisitRuns(2), 1);
+
+  form->StatusBar1->SetPanelText(1, "CPU");
+  form->StatusBar1->SetPanelText(2, "MEM");
+  Click(form->LinkLabel0106.get());
+  EXPECT_FALSE(form->Timer2.Enabled());
+  EXPECT_EQ(form->StatusBar1->PanelText(1), "");
+  EXPECT_EQ(form->StatusBar1->PanelText(2), "");
+  EXPECT_EQ(form->PageControl->ActivePage(), form->TS[5].get());
+
+  Click(form->LinkLabel0102.get());
+  Click(form->LinkLabel0102.get());  // the same link twice
+  EXPECT_TRUE(form->LinkLabel0102->Font().Bold());
+  EXPECT_TRUE(form->Timer2.Enabled());
+  EXPECT_EQ(form->FirstVisitRuns(2), 1) << "first-visit work runs once";
+
+  for (auto* link :
+       {form->LinkLabel0103.get(), form->LinkLabel0201.get(), form->LinkLabel0402.get(),
+        form->LinkLabel0103.get(), form->LinkLabel0201.get(), form->LinkLabel0402.get()})
+    Click(link);
+  EXPECT_EQ(form->FirstVisitRuns(3), 1);
+  EXPECT_EQ(form->FirstVisitRuns(7), 1);
+  EXPECT_EQ(form->FirstVisitRuns(12), 1);
+  EXPECT_EQ(form->PageControl->ActivePage(), form->TS[11].get());
+  EXPECT_EQ(form->LabelMiddle->Caption(), "关于. . . .");
+  // Only one link is bold at a time.
+  int bold = 0;
+  for (TLinkLabel* link : form->NavLinks) bold += link->Font().Bold() ? 1 : 0;
+  EXPECT_EQ(bold, 1);
+}
+
+TEST_F(MainWindow, PageOneAlwaysOpensOnItsFirstInnerTab) {
+  form->PageControl1->ClickTab(3);
+  Click(form->LinkLabel0106.get());
+  Click(form->LinkLabel0101.get());
+  EXPECT_EQ(form->PageControl1->ActivePageIndex(), 0);
+}
+
+TEST_F(MainWindow, TheOnlineUpgradeLinkDoesNotSwitchPages) {
+  Click(form->LinkLabel0301.get());
+  EXPECT_EQ(form->CurrentNavTag, 1);
+  EXPECT_EQ(form->PageControl->ActivePage(), form->TS[0].get());
+}
+
+TEST_F(MainWindow, OpeningAPanelClosesTheOthersClosingChangesNothingElse) {
+  form->Panel_Help->SetPanelStatus(dtOpened);
+  EXPECT_EQ(form->Panel_Help->Height(), 85);
+  EXPECT_EQ(form->Panel_Clean->PanelStatus(), dtClosed);
+  EXPECT_EQ(form->Panel_Tools->PanelStatus(), dtClosed);
+  EXPECT_EQ(form->Panel_Update->PanelStatus(), dtClosed);
+
+  form->Panel_Help->SetPanelStatus(dtClosed);
+  EXPECT_EQ(form->Panel_Clean->PanelStatus(), dtClosed);
+  EXPECT_EQ(form->Panel_Tools->PanelStatus(), dtClosed);
+
+  // A click on a title band toggles through the same route.
+  SendMessageA(form->Panel_Tools->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(form->Panel_Tools->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(form->Panel_Tools->PanelStatus(), dtOpened);
+  EXPECT_EQ(form->Panel_Tools->Height(), 104);
+  EXPECT_EQ(form->Panel_Help->PanelStatus(), dtClosed);
+}
+
+TEST_F(MainWindow, CloseSetsClosingAndPanelsNoLongerFollowEachOther) {
+  EXPECT_TRUE(form->FormCloseQuery());
+  EXPECT_TRUE(form->Closing());
+  form->Panel_Tools->SetPanelStatus(dtOpened);
+  EXPECT_EQ(form->Panel_Clean->PanelStatus(), dtOpened) << "the accordion rests while closing";
+  form->Show();  // showing again does nothing once closing
+  HWND h = form->Handle();
+  form->Close();
+  Pump();
+  EXPECT_FALSE(IsWindow(h));
+}
