@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "StartupScratch.h"
+#include "startup/StartupItems.h"
+#include "startup/StartupPage.h"
+#include "support/RecordingSeams.h"
+#include "toolkit/Form.h"
+#include "toolkit/ProgressBar.h"
+#include "toolkit/StatusBar.h"
+
+using namespace startup_test;
+
+namespace {
+const char* const kWhere[] = {
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,10",
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run,00",
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce,01",
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx,02",
+    "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices,03"};
+
+class TTestHost : public IHost {
+ public:
+  explicit TTestHost(TControl& form) : form_(form), bar_(&form), progress_(&form, 0, 0, 9, 9) {}
+  HWND MainWindow() override { return form_.Handle(); }
+  TStatusBar& StatusBar() override { return bar_; }
+  TProgressBar& ProgressBar() override { return progress_; }
+  void StartJob(WORD) override {}
+  bool Closing() override { return false; }
+
+ private:
+  TControl& form_;
+  TStatusBar bar_;
+  TProgressBar progress_;
+};
+
+class StartupPage : public testing::Test {
+ protected:
+  StartupPage()
+      : form_("TStartupTestForm", false), host_(form_), pages_(&form_), sheet_(&pages_, "") {
+    form_.SetClientSize(554, 379);
+    pages_.SetAlign(TAlign::Client);
+    page_ = std::make_unique<TStartupPage>(sheet_, host_);
+  }
+  TListView& List() { return page_->LViewStartRun; }
+  int RowOf(const std::string& name, const std::string& location) {
+    for (int i = 0; i < List().Count(); ++i)
+      if (List().SubItem(i, 0) == name && List().SubItem(i, 2) == location) return i;
+    return -1;
+  }
+  // What the list view sends its parent on a click or double-click, after selecting `row`.
+  void Mouse(UINT code, int row) {
+    List().SetSelected(row < 0 ? List().SelectedIndex() : row, row >= 0);
+    NMITEMACTIVATE nm{};
+    nm.hdr = {List().Handle(), (UINT_PTR)GetDlgCtrlID(List().Handle()), code};
+    nm.iItem = row;
+    SendMessageA(sheet_.Handle(), WM_NOTIFY, nm.hdr.idFrom, (LPARAM)&nm);
+  }
+
+  TStartupScratch scratch_;
+  TForm form_;
+  TTestHost host_;
+  TPageControl pages_;
+  TTabSheet sheet_;
+  std::unique_ptr<TStartupPage> page_;
+};
+}  // namespace
+
+TEST_F(StartupPage, ListsEverySourceInOrderNumberedWithoutGaps) {
+  const int widths[] = {40, 110, 230, 400};
+  const char* captions[] = {"序号", "名称", "命令行", "位置"};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(List().ColumnCaption(i), captions[i]);
+    EXPECT_EQ(List().ColumnWidth(i), widths[i]);
+  }
+  EXPECT_EQ(page_->PanelStartRunButtons.Width(), 143);
+  EXPECT_EQ(page_->PanelStartRunButtons.Left() + 143, sheet_.ClientWidth());
+  EXPECT_EQ(List().Width() + 143, sheet_.ClientWidth());
+  EXPECT_FALSE(page_->BitBtnDelRegValue.Enabled());
+
+  const std::string name = Unique("run");
+  for (const TStartupSource& s : StartupRegistrySources())
+    scratch_.Set(s.Root, s.KeyPath, name, std::string("C:\\p") + s.Code + ".exe");
+  const TStartupSource& hkcu = StartupRegistrySources()[0];
+  scratch_.Set(hkcu.Root, hkcu.KeyPath, Unique("bin"), "\x01\x02", REG_BINARY);
+  scratch_.Set(hkcu.Root, hkcu.KeyPath, Unique("exp"), "%SystemRoot%\\启动.exe", REG_EXPAND_SZ);
+  scratch_.Set(HKEY_LOCAL_MACHINE, std::string(StartupRegistrySources()[3].KeyPath) + "\\sub",
+               Unique("nested"), "C:\\nested.exe");
+  ASSERT_FALSE(PathExists(scratch_.Folder + "\\desktop.ini"));
+  scratch_.Add("desktop.ini", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  const std::string file = scratch_.Add(Unique("a") + ".lnk", FILE_ATTRIBUTE_HIDDEN);
+  const std::string dir = scratch_.Add(Unique("dir"), 0, true);
+
+  page_->BitBtnBitBtnDelRefValue.Click();
+  const int count = List().Count();
+  page_->BitBtnBitBtnDelRefValueClick();
+  ASSERT_EQ(List().Count(), count);
+  int rank = 0;
+  for (int i = 0; i < count; ++i) {
+    EXPECT_EQ(List().Caption(i), std::to_string(i + 1));
+    const std::string where = List().SubItem(i, 2);
+    int r = 0;
+    while (r < 5 && where != kWhere[r]) ++r;
+    EXPECT_TRUE(r < 5 || StartupLocationCode(where) == "09") << where;
+    EXPECT_GE(r, rank) << "row " << i << " out of source order";
+    rank = r;
+    EXPECT_NE(List().SubItem(i, 0), "desktop.ini");
+    EXPECT_NE(List().SubItem(i, 0), Unique("nested"));
+  }
+  for (int i = 0; i < 5; ++i) {
+    const int row = RowOf(name, kWhere[i]);
+    ASSERT_GE(row, 0) << kWhere[i];
+    EXPECT_EQ(List().SubItem(row, 1),
+              std::string("C:\\p") + StartupRegistrySources()[i].Code + ".exe");
+  }
+  ASSERT_GE(RowOf(Unique("bin"), kWhere[0]), 0);
+  EXPECT_EQ(List().SubItem(RowOf(Unique("bin"), kWhere[0]), 1), "");
+  EXPECT_EQ(List().SubItem(RowOf(Unique("exp"), kWhere[0]), 1), "%SystemRoot%\\启动.exe");
+  ASSERT_GE(RowOf(Unique("a") + ".lnk", file + ",09"), 0);
+  EXPECT_EQ(List().SubItem(RowOf(Unique("a") + ".lnk", file + ",09"), 1), file);
+  EXPECT_GE(RowOf(Unique("dir"), dir + ",09"), 0);
+
+  // Only the exact lower-case name is skipped; the file system ignores case, so swap them.
+  SetFileAttributesA((scratch_.Folder + "\\desktop.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
+  ASSERT_TRUE(DeleteFileA((scratch_.Folder + "\\desktop.ini").c_str()));
+  const std::string upper = scratch_.Add("Desktop.ini");
+  page_->BitBtnBitBtnDelRefValueClick();
+  EXPECT_GE(RowOf("Desktop.ini", upper + ",09"), 0);
+}
+
+TEST_F(StartupPage, ConfirmationDecidesAndTheListIsAlwaysRebuilt) {
+  const std::string same = Unique("same");
+  const TStartupSource &hkcu = StartupRegistrySources()[0], &hklm = StartupRegistrySources()[1];
+  scratch_.Set(hkcu.Root, hkcu.KeyPath, same, "C:\\a.exe");
+  scratch_.Set(hklm.Root, hklm.KeyPath, same, "C:\\b.exe");
+  page_->BitBtnBitBtnDelRefValueClick();
+  ASSERT_GE(RowOf(same, kWhere[1]), 0);
+  Mouse(NM_CLICK, RowOf(same, kWhere[1]));
+  EXPECT_TRUE(page_->BitBtnDelRegValue.Enabled());
+
+  // No: nothing goes, yet a value added meanwhile shows that the list was rebuilt.
+  TSeamGuard seams;
+  seams.MessageBoxes.QueueAnswer(IDNO);
+  scratch_.Set(hkcu.Root, hkcu.KeyPath, Unique("later"), "C:\\c.exe");
+  page_->BitBtnDelRegValue.Click();
+  ASSERT_EQ(seams.MessageBoxes.Count(), 1u);
+  const TMessageBoxCall ask = seams.MessageBoxes.Calls()[0];
+  EXPECT_EQ(ask.Text,
+            "注意!删除注册表项目存在风险!您必须确认此注册表项目无效之后才能删除!\r\n要继续吗？");
+  EXPECT_EQ(ask.Caption, "Confirm");
+  EXPECT_EQ(ask.Flags, (UINT)(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1));
+  EXPECT_TRUE(ValueExists(hklm.Root, hklm.KeyPath, same));
+  EXPECT_GE(RowOf(Unique("later"), kWhere[0]), 0);
+  EXPECT_FALSE(page_->BitBtnDelRegValue.Enabled());
+
+  // Yes on a double-click: only the value under the row's own key goes.
+  seams.MessageBoxes.QueueAnswer(IDYES);
+  Mouse(NM_DBLCLK, RowOf(same, kWhere[1]));
+  EXPECT_EQ(seams.MessageBoxes.Count(), 2u);
+  EXPECT_FALSE(ValueExists(hklm.Root, hklm.KeyPath, same));
+  EXPECT_TRUE(ValueExists(hkcu.Root, hkcu.KeyPath, same));
+  EXPECT_EQ(RowOf(same, kWhere[1]), -1);
+  EXPECT_GE(RowOf(same, kWhere[0]), 0);
+  EXPECT_FALSE(page_->BitBtnDelRegValue.Enabled());
+
+  // No selection: nothing is asked and the list is rebuilt all the same.
+  Mouse(NM_CLICK, 0);
+  EXPECT_TRUE(page_->BitBtnDelRegValue.Enabled());
+  Mouse(NM_CLICK, -1);
+  EXPECT_FALSE(page_->BitBtnDelRegValue.Enabled());
+  scratch_.Set(hkcu.Root, hkcu.KeyPath, Unique("third"), "C:\\d.exe");
+  page_->BitBtnDelRegValueClick();
+  EXPECT_EQ(seams.MessageBoxes.Count(), 2u);
+  EXPECT_GE(RowOf(Unique("third"), kWhere[0]), 0);
+}
+
+TEST(StartupItems, DeletionTouchesExactlyTheCodedEntry) {
+  TStartupScratch scratch;
+  const auto& sources = StartupRegistrySources();
+  const std::string same = Unique("code"), other = Unique("other");
+  for (const TStartupSource& target : sources) {
+    for (const TStartupSource& s : sources) {
+      scratch.Set(s.Root, s.KeyPath, same, "C:\\same.exe");
+      scratch.Set(s.Root, s.KeyPath, other, "C:\\other.exe");
+    }
+    EXPECT_TRUE(DeleteStartupEntry(same, StartupLocation(target)));
+    for (const TStartupSource& s : sources) {
+      EXPECT_EQ(ValueExists(s.Root, s.KeyPath, same), &s != &target) << target.Code << s.Code;
+      EXPECT_TRUE(ValueExists(s.Root, s.KeyPath, other));
+    }
+  }
+  EXPECT_FALSE(DeleteStartupEntry(other, "HKEY_CURRENT_USER\\Software,99"));
+  EXPECT_TRUE(ValueExists(sources[0].Root, sources[0].KeyPath, other));
+
+  const std::string lnk = scratch.Add(Unique("f") + ".lnk");
+  const std::string longer = scratch.Add(Unique("f") + ".lnk.bak");
+  const std::string stem = scratch.Add(Unique("f"));
+  const std::string sub = scratch.Add(Unique("fdir"), 0, true);
+  const std::string inner = scratch.Add(Unique("fdir") + "\\inner.exe");
+  EXPECT_TRUE(DeleteStartupEntry(Unique("f") + ".lnk", lnk + ",09"));
+  EXPECT_FALSE(PathExists(lnk));
+  EXPECT_TRUE(PathExists(longer) && PathExists(stem));
+  EXPECT_FALSE(DeleteStartupEntry(Unique("fdir"), sub + ",09"));
+  EXPECT_TRUE(PathExists(inner));
+
+  // An unresolved folder must not turn the name into a path relative to the current directory
+  // or drive (both are the drive's root here).
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  const std::string root = scratch.Folder.substr(0, 3), atRoot = root + Unique("root");
+  SetCurrentDirectoryA(root.c_str());
+  CloseHandle(CreateFileA(atRoot.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  EXPECT_FALSE(DeleteStartupFolderEntry("", Unique("root")));
+  EXPECT_TRUE(PathExists(atRoot));
+  DeleteFileA(atRoot.c_str());
+  SetCurrentDirectoryA(previous);
+}
