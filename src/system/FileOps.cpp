@@ -1,0 +1,252 @@
+#include "system/FileOps.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "system/SysUtils.h"
+
+namespace {
+
+// ---- What a path really opens ---------------------------------------------------------------
+
+using TNtQueryInformationFile = LONG(WINAPI*)(HANDLE, void* ioStatus, void* info, ULONG length,
+                                              ULONG infoClass);
+constexpr ULONG kFileNameInformation = 9;
+constexpr LONG kStatusBufferOverflow = static_cast<LONG>(0x80000005);
+
+TNtQueryInformationFile NtQueryInformationFileFn() {
+  static const auto fn = [] {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");  // absent on Windows 9x, which has no links
+    return ntdll ? reinterpret_cast<TNtQueryInformationFile>(
+                       reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
+                 : nullptr;
+  }();
+  return fn;
+}
+
+std::wstring UpperWide(const std::string& s) {
+  if (s.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
+  return w;
+}
+
+// The volume and the path (without drive) of the object that opening `path` reaches, asking not
+// to follow a final link. Windows honours that and names the link; Wine follows the link anyway
+// and names the target, which is how a link shows itself there.
+struct TOpenedName {
+  bool Known = false;
+  DWORD Volume = 0;
+  std::wstring Name;  // upper case
+};
+
+TOpenedName OpenedName(const std::string& path) {
+  TOpenedName r;
+  const auto query = NtQueryInformationFileFn();
+  if (!query) return r;
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING,
+                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return r;
+  std::vector<BYTE> buf(4 + 2 * 1024);  // FILE_NAME_INFORMATION: byte length, then the name
+  ULONG_PTR ioStatus[2] = {};
+  LONG status =
+      query(h, ioStatus, buf.data(), static_cast<ULONG>(buf.size()), kFileNameInformation);
+  if (status == kStatusBufferOverflow) {
+    buf.assign(4 + 2 * 32768, 0);
+    status = query(h, ioStatus, buf.data(), static_cast<ULONG>(buf.size()), kFileNameInformation);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const BOOL haveInfo = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  if (status < 0 || !haveInfo) return r;
+  ULONG length = 0;
+  std::memcpy(&length, buf.data(), sizeof length);
+  length = std::min<ULONG>(length, static_cast<ULONG>(buf.size() - 4));
+  r.Name.assign(reinterpret_cast<const wchar_t*>(buf.data() + 4), length / sizeof(wchar_t));
+  CharUpperBuffW(r.Name.data(), static_cast<DWORD>(r.Name.size()));
+  r.Volume = info.dwVolumeSerialNumber;
+  r.Known = true;
+  return r;
+}
+
+// True when `entry` (opened at parent + name) is that directory entry itself and not something a
+// link leads to. Where the check cannot be made although links exist, the answer is no.
+bool IsEntryItself(const TOpenedName& parent, const TOpenedName& entry, const std::string& name) {
+  if (!NtQueryInformationFileFn()) return true;
+  if (!parent.Known || !entry.Known) return false;
+  std::wstring expected = parent.Name;
+  if (expected.empty() || expected.back() != L'\\') expected += L'\\';
+  expected += UpperWide(name);
+  return entry.Volume == parent.Volume && entry.Name == expected;
+}
+
+// ---- The walk ---------------------------------------------------------------------------------
+
+bool DeleteEntry(const std::string& path, const std::string& name, DWORD attr,
+                 const TOpenedName& parent);
+
+void DeleteContents(const std::string& dir, const TOpenedName& dirName) {
+  const std::string prefix = IncludeTrailingBackslash(dir);
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((prefix + "*.*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::string name = fd.cFileName;
+    if (name == "." || name == "..") continue;
+    DeleteEntry(prefix + name, name, fd.dwFileAttributes, dirName);
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+}
+
+bool DeleteEntry(const std::string& path, const std::string& name, DWORD attr,
+                 const TOpenedName& parent) {
+  const TOpenedName self = OpenedName(path);
+  // Every operation on this path would land on a link's target: leave link and target alone.
+  if (!IsEntryItself(parent, self, name)) return false;
+  if (attr & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // A link the platform lets us address: remove the link, never enter it.
+    return (attr & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path.c_str()) != FALSE
+                                             : DeleteFileA(path.c_str()) != FALSE;
+  }
+  if (attr & FILE_ATTRIBUTE_DIRECTORY) {
+    // A read-only folder keeps its entries on some file systems (Wine maps it to a Unix mode).
+    if (attr & FILE_ATTRIBUTE_READONLY)
+      SetFileAttributesA(path.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
+    DeleteContents(path, self);
+    return RemoveDirectoryA(path.c_str()) != FALSE;
+  }
+  if (DeleteFileA(path.c_str())) return true;
+  if (!(attr & FILE_ATTRIBUTE_READONLY)) return false;
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileA(path.c_str()) != FALSE;
+}
+
+// ---- The guard --------------------------------------------------------------------------------
+
+bool IsAbsolute(const std::string& p) {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (p.size() >= 3 && letter(p[0]) && p[1] == ':' && p[2] == '\\') return true;
+  // UNC: \\server\..., but not the \\?\ and \\.\ device forms.
+  return p.size() >= 3 && p[0] == '\\' && p[1] == '\\' && p[2] != '\\' && p[2] != '?' &&
+         p[2] != '.';
+}
+
+// Full, long, upper-case form without a trailing "\" ("C:" for a drive root); "" on failure.
+std::string Canonical(const std::string& path) {
+  std::string p = path;
+  for (char& c : p)
+    if (c == '/') c = '\\';  // never the second byte of a double-byte character
+  std::vector<char> full(32768);
+  DWORD n = GetFullPathNameA(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return "";
+  std::string s = ExcludeTrailingBackslash(std::string(full.data(), n));
+  if (s.size() > 2) {  // short 8.3 parts become long ones where the path exists
+    std::vector<char> longer(32768);
+    n = GetLongPathNameA(s.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
+    if (n > 0 && n < longer.size()) s = ExcludeTrailingBackslash(std::string(longer.data(), n));
+  }
+  return AnsiUpperCase(s);
+}
+
+bool IsRoot(const std::string& canonical) {
+  if (canonical.size() <= 2) return true;  // "C:" or less
+  if (canonical.compare(0, 2, "\\\\") != 0) return false;
+  // \\server or \\server\share: at most one separator after the leading two.
+  int separators = 0;
+  for (size_t i = 2; i < canonical.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(canonical[i]))) {
+      ++i;
+      continue;
+    }
+    if (canonical[i] == '\\') ++separators;
+  }
+  return separators <= 1;
+}
+
+std::vector<std::string> ProtectedFolders() {
+  static const int kCsidls[] = {CSIDL_WINDOWS,
+                                CSIDL_SYSTEM,
+                                CSIDL_PROGRAM_FILES,
+                                CSIDL_PROGRAM_FILES_COMMON,
+                                CSIDL_PROFILE,
+                                CSIDL_DESKTOPDIRECTORY,
+                                CSIDL_PERSONAL,
+                                CSIDL_MYMUSIC,
+                                CSIDL_MYPICTURES,
+                                CSIDL_APPDATA,
+                                CSIDL_LOCAL_APPDATA,
+                                CSIDL_STARTMENU,
+                                CSIDL_PROGRAMS,
+                                CSIDL_STARTUP,
+                                CSIDL_FAVORITES,
+                                CSIDL_SENDTO,
+                                CSIDL_RECENT,
+                                CSIDL_TEMPLATES,
+                                CSIDL_FONTS,
+                                CSIDL_INTERNET_CACHE,
+                                CSIDL_COOKIES,
+                                CSIDL_HISTORY,
+                                CSIDL_COMMON_APPDATA,
+                                CSIDL_COMMON_DESKTOPDIRECTORY,
+                                CSIDL_COMMON_DOCUMENTS,
+                                CSIDL_COMMON_STARTMENU,
+                                CSIDL_COMMON_PROGRAMS,
+                                CSIDL_COMMON_STARTUP};
+  std::vector<std::string> folders;
+  for (int csidl : kCsidls) folders.push_back(GetSpecialFolder(csidl));
+  folders.push_back(GetWindowsDir());
+  folders.push_back(GetWindowsDir() + "Temp");
+  char system[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryA(system, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) folders.push_back(system);
+  folders.push_back(GetTempDir());
+  char profile[MAX_PATH] = {};  // Windows 9x has no CSIDL_PROFILE
+  const DWORD m = GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
+  if (m > 0 && m < MAX_PATH) folders.push_back(profile);
+  std::vector<std::string> canonical;
+  for (const auto& f : folders) {
+    if (f.empty()) continue;
+    const std::string c = Canonical(f);
+    if (!c.empty()) canonical.push_back(c);
+  }
+  return canonical;
+}
+
+}  // namespace
+
+bool IsFolderTooWideToDelete(const std::string& folder) {
+  std::string p = folder;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  if (!IsAbsolute(p)) return true;
+  const std::string f = Canonical(p);
+  if (f.empty() || IsRoot(f)) return true;
+  // Asking the shell for every folder takes a while; they do not move while the program runs.
+  static const std::vector<std::string> guardedFolders = ProtectedFolders();
+  for (const auto& guarded : guardedFolders) {
+    // The folder itself, or one that holds it.
+    if (guarded == f || guarded.compare(0, f.size() + 1, f + "\\") == 0) return true;
+  }
+  return false;
+}
+
+bool DeleteDirectoryTree(const std::string& folder) {
+  if (IsFolderTooWideToDelete(folder)) return false;
+  std::string dir = ExcludeTrailingBackslash(folder);
+  // Entries are matched by their long names below; an 8.3 form of the folder itself would not be.
+  char longer[MAX_PATH];
+  const DWORD n = GetLongPathNameA(dir.c_str(), longer, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) dir = ExcludeTrailingBackslash(longer);
+  const DWORD attr = GetFileAttributesA(dir.c_str());
+  if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  std::string parent = ExtractFilePath(dir);
+  if (parent.size() > 3) parent = ExcludeTrailingBackslash(parent);
+  // The folder itself may be a link: judged like any entry below it.
+  return DeleteEntry(dir, ExtractFileName(dir), attr, OpenedName(parent));
+}

@@ -1,0 +1,18 @@
+// Deleting a folder with everything in it, and the guard that keeps that away from folders far
+// wider than one program's own.
+#pragma once
+
+#include <string>
+
+// True for folders DeleteDirectoryTree must never touch: any path that is not absolute (drive
+// letter + ":\" or a UNC path), drive and share roots, the Windows, system, Program Files and
+// temporary folders, the user profile and the shell's special folders (desktop, documents, start
+// menu, application data ...), and every folder that contains one of them.
+bool IsFolderTooWideToDelete(const std::string& folder);
+
+// Deletes the folder with its files and subfolders, hidden, system and read-only ones included.
+// A failure on one entry is skipped and the walk goes on. Links are never followed: a link is
+// removed only where the platform can remove the link itself, and left in place otherwise (under
+// Wine every file operation on a link lands on its target). True when the folder is gone at the
+// end; false, with nothing deleted, when the guard above refuses the folder.
+bool DeleteDirectoryTree(const std::string& folder);
