@@ -1,0 +1,113 @@
+#include "tempclean/FolderLinks.h"
+
+#include <cstring>
+
+namespace {
+
+// Under Wine every Win32 operation on a link lands on its target: DeleteFileA on a link to a file
+// deletes the file, RemoveDirectoryA on a link to an empty folder removes that folder, MoveFileA
+// moves the target, and FILE_FLAG_OPEN_REPARSE_POINT is not honoured. The link itself can only be
+// reached with the Unix calls readlink and unlink, made here directly as Linux system calls of
+// the 32-bit process Wine runs us in. unlink never follows a final link and never removes a
+// folder, so whatever the link points to is out of its reach.
+using TWineGetUnixFileName = char*(CDECL*)(LPCWSTR);
+using TWineGetHostVersion = void(CDECL*)(const char** sysname, const char** release);
+
+struct TWineHost {
+  bool Wine = false;        // Win32 file operations follow links
+  bool LinuxCalls = false;  // and the Linux system calls below can reach the link itself
+  TWineGetUnixFileName UnixFileName = nullptr;
+};
+
+const TWineHost& WineHost() {
+  static const TWineHost host = [] {
+    TWineHost h;
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    h.UnixFileName = kernel ? reinterpret_cast<TWineGetUnixFileName>(reinterpret_cast<void*>(
+                                  GetProcAddress(kernel, "wine_get_unix_file_name")))
+                            : nullptr;
+    h.Wine = h.UnixFileName != nullptr;
+    auto hostVersion = ntdll ? reinterpret_cast<TWineGetHostVersion>(reinterpret_cast<void*>(
+                                   GetProcAddress(ntdll, "wine_get_host_version")))
+                             : nullptr;
+#if defined(_M_IX86) || defined(__i386__)
+    if (h.Wine && hostVersion) {
+      const char* sysname = nullptr;
+      const char* release = nullptr;
+      hostVersion(&sysname, &release);
+      h.LinuxCalls = sysname && std::strcmp(sysname, "Linux") == 0;
+    }
+#else
+    (void)hostVersion;
+#endif
+    return h;
+  }();
+  return host;
+}
+
+std::string UnixPathOf(const std::string& path) {
+  const auto fn = WineHost().UnixFileName;
+  if (!fn || path.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(n, L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+  char* unix = fn(wide.c_str());
+  if (!unix) return {};
+  std::string result = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return result;
+}
+
+// A Linux system call of the i386 ABI; returns the result or -errno.
+long LinuxCall(long number, const void* a, void* b, long c) {
+#if defined(_MSC_VER) && defined(_M_IX86)
+  long result;
+  __asm {
+    mov eax, number
+    mov ebx, a
+    mov ecx, b
+    mov edx, c
+    int 0x80
+    mov result, eax
+  }
+  return result;
+#elif defined(__i386__)
+  long result;
+  __asm__ __volatile__("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
+  return result;
+#else
+  (void)number, (void)a, (void)b, (void)c;
+  return -38;  // ENOSYS
+#endif
+}
+
+constexpr long kSysUnlink = 10;
+constexpr long kSysReadlink = 85;
+
+bool IsUnixLink(const std::string& path) {
+  if (!WineHost().LinuxCalls) return false;
+  const std::string unix = UnixPathOf(path);
+  if (unix.empty()) return false;
+  char target[1];
+  return LinuxCall(kSysReadlink, unix.c_str(), target, sizeof target) >= 0;
+}
+
+}  // namespace
+
+bool IsLinkEntry(const std::string& path, DWORD attributes) {
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // Wine marks links to folders
+  return WineHost().Wine && IsUnixLink(path);
+}
+
+bool RemoveLinkEntry(const std::string& path, DWORD attributes) {
+  if (!WineHost().Wine) {
+    // Windows removes a junction or symbolic link itself with these and leaves its target.
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path.c_str()) != FALSE
+                                                   : DeleteFileA(path.c_str()) != FALSE;
+  }
+  if (!IsUnixLink(path)) return false;  // nothing else is ever unlinked here
+  return LinuxCall(kSysUnlink, UnixPathOf(path).c_str(), nullptr, 0) == 0;
+}

@@ -1,0 +1,57 @@
+// The temporary-file cleaning job (job 16): the two folder routines and the job's steps. The job
+// reports through ITmpCleanView, which the page turns into control changes on the window thread.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "tempclean/TmpCleanState.h"
+
+// What the cleaning changes on its page, in the job's order. Called on the worker thread.
+class ITmpCleanView {
+ public:
+  virtual ~ITmpCleanView() = default;
+  // running: the start button disabled and the stop button enabled; otherwise the reverse.
+  virtual void SetRunning(bool running) = 0;
+  virtual void ClearLines() = 0;
+  virtual void AddLine(const std::string& line) = 0;
+  virtual void SetStatus(const std::string& text) = 0;
+};
+
+// Whether the job ends by clearing the Internet Explorer URL cache. Off in this build; nothing
+// turns it on.
+constexpr bool CleanUrlCacheToo = false;
+
+class TTempCleaner {
+ public:
+  explicit TTempCleaner(ITmpCleanView& view) : view_(view) {}
+  // Every file of the folder tree; subfolders are emptied and removed, the folder itself stays.
+  void CleanTmpDir(const std::string& folder);
+  // Only files whose extension is ".log" or ".tmp" in any letter case; subfolders are entered
+  // only with `descend` and never removed.
+  void CleanTmpFilesByExt(const std::string& folder, bool descend);
+
+ private:
+  template <class THandler>
+  void ListFolder(const std::string& folder, THandler&& handle);
+  void CleanFile(const std::string& path, DWORD attributes);
+  void WriteSummary();
+
+  ITmpCleanView& view_;
+};
+
+// Job 16, from the reset of the state to the buttons put back (also after a failure). Jobs run
+// one at a time: a job started while another runs waits for it to end, so a stopped job's last
+// steps never share the state with the next job.
+void RunTmpCleanJob(ITmpCleanView& view);
+
+// The stop action's part on the job state: sets the stop request and returns the summary to show
+// at once (the size text becomes "0.0KB" when nothing was deleted yet).
+std::string RequestTmpCleanStop();
+
+// True for a temporary folder that must not be emptied as a whole: no folder at all, a drive or
+// share root, or the Windows, system or profile folder, the program's own folder, or a folder
+// holding one of them. GetTempPathA falls back to the profile or the Windows folder (the current
+// folder on Windows 9x) when TMP and TEMP are not set.
+bool IsTempFolderTooWide(const std::string& folder);
