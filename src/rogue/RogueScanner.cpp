@@ -1,0 +1,111 @@
+#include "rogue/RogueScanner.h"
+
+#include <windows.h>
+
+#include "system/FileOps.h"
+#include "system/Registry.h"
+#include "system/Seams.h"
+#include "system/SysUtils.h"
+
+const char* const kRogueExtraKeys[5] = {
+    "\\SOFTWARE\\Sohu R&D\\Download",
+    "\\SYSTEM\\ControlSet001\\Services\\Eventlog\\Application\\P4P Service",
+    "\\SYSTEM\\CurrentControlSet\\Services\\Eventlog\\Application\\P4P Service",
+    "\\SOFTWARE\\Sohu R&D\\Run",
+    "\\SOFTWARE\\Sohu R&D",
+};
+
+namespace {
+const int kCsidlProgramFiles = 38;
+const char kUninstallValue[] = "UninstallString";
+const char kFolderUninstaller[] = "Uninstall.exe";
+}  // namespace
+
+std::string RogueProgramFolder(const std::string& folderName) {
+  std::string programFiles = GetSpecialFolder(kCsidlProgramFiles);
+  if (programFiles.empty()) return "";
+  return IncludeTrailingBackslash(IncludeTrailingBackslash(programFiles) + folderName);
+}
+
+std::string UninstallCommandDir(const std::string& command) {
+  size_t last = command.find_last_of("\\:");
+  return last == std::string::npos ? "" : command.substr(0, last + 1);
+}
+
+bool IsRoguePresent(const TRogueDefinition& definition) {
+  // An empty path would name the root itself (HKEY_LOCAL_MACHINE, Program Files): never a finding.
+  if (definition.KeyPath.empty()) return false;
+  switch (definition.Kind) {
+    case kRogueKindUninstallKey: {
+      TRegistry reg(KEY_ALL_ACCESS);
+      reg.SetRootKey(HKEY_LOCAL_MACHINE);
+      return reg.OpenKey(definition.KeyPath, false);
+    }
+    case kRogueKindProgramFolder: {
+      std::string folder = RogueProgramFolder(definition.KeyPath);
+      return !folder.empty() && DirectoryExists(folder);
+    }
+    default:
+      return false;
+  }
+}
+
+std::vector<TRogueRow> ScanRogueDefinitions(
+    const std::vector<std::string>& records,
+    const std::function<void(const std::string& name)>& checking,
+    const std::function<void(const TRogueRow& row)>& found) {
+  std::vector<TRogueRow> rows;
+  for (const std::string& record : records) {
+    TRogueDefinition d = SplitRogueDefinition(record);
+    if (checking) checking(d.Name);
+    if (!IsRoguePresent(d)) continue;
+    rows.push_back({d.Name, d.EngineVersion, d.Risk, MakeRelationValue(record)});
+    if (found) found(rows.back());
+  }
+  return rows;
+}
+
+void DeleteRogueExtraKeys() {
+  for (const char* key : kRogueExtraKeys) {
+    try {
+      TRegistry reg(KEY_ALL_ACCESS);
+      reg.SetRootKey(HKEY_LOCAL_MACHINE);
+      if (reg.KeyExists(key)) reg.DeleteKey(key);
+    } catch (...) {
+      // A key that cannot be deleted must not keep the others from going.
+    }
+  }
+}
+
+TRogueRemoval RemoveRogue(const std::string& relationValue) {
+  TRogueRemoval done;
+  TRogueRelation r = SplitRelationValue(relationValue);
+  if (r.Id == kRogueExtraKeyId) DeleteRogueExtraKeys();
+  if (r.KeyPath.empty()) return done;
+
+  if (r.Kind == kRogueKindUninstallKey) {
+    TRegistry reg(KEY_ALL_ACCESS);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!reg.OpenKey(r.KeyPath, false)) return done;
+    if (!reg.ValueExists(kUninstallValue)) return done;
+    std::string command = reg.ReadString(kUninstallValue);
+    reg.CloseKey();
+    if (command.empty()) return done;
+    Seams::Processes().WinExec(command, SW_HIDE);
+    done.UninstallerStarted = true;
+    done.Command = command;
+    // The uninstaller is not waited for: its folder goes at once. The tree deletion itself refuses
+    // folders far wider than a program's own, which an odd command could yield.
+    done.DeletedTree = UninstallCommandDir(command);
+    if (!done.DeletedTree.empty()) DeleteDirectoryTree(done.DeletedTree);
+  } else if (r.Kind == kRogueKindProgramFolder) {
+    std::string folder = RogueProgramFolder(r.KeyPath);
+    if (folder.empty() || !DirectoryExists(folder)) return done;
+    done.Command = folder + kFolderUninstaller;
+    Seams::Processes().WinExec(done.Command, SW_SHOW);
+    done.UninstallerStarted = true;
+    done.DeletedTree = folder;
+    DeleteDirectoryTree(folder);
+  }
+  return done;
+}

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "RogueScratch.h"
+#include "rogue/RogueScanner.h"
+#include "support/RecordingSeams.h"
+
+using namespace rogue_test;
+
+namespace {
+const std::string kAlexaRelation = std::string("2%11^HKEY_LOCAL_MACHINE&\\") + kAlexaKey;
+const std::string kSogouRelation = "3%33^&Sogou PXP";
+
+std::vector<std::string> Names(const std::vector<TRogueRow>& rows) {
+  std::vector<std::string> names;
+  for (const TRogueRow& r : rows) names.push_back(r.Name);
+  return names;
+}
+
+class RogueScanner : public testing::Test {
+ protected:
+  TRogueScratch scratch_;
+  TSeamGuard seams_;
+};
+}  // namespace
+
+TEST_F(RogueScanner, OnlyKinds11And33WithAPathAreFindings) {
+  scratch_.InstallKeyProgram(kAlexaKey);
+  scratch_.InstallFolderProgram();
+  const std::string alexa = std::string("^HKEY_LOCAL_MACHINE&\\") + kAlexaKey;
+  auto rows = ScanRogueDefinitions({
+      "4@Twelve#1$3%12" + alexa,
+      "5@Letters#1$3%1x" + alexa,
+      "6@Root#1$3%11^HKEY_LOCAL_MACHINE&",
+      "7@ProgramFiles#1$3%33^&",
+      "8@Deeper#1$3%33^&Sogou PXP\\skin",
+      "9@Missing#1$3%11^HKEY_LOCAL_MACHINE&\\SOFTWARE\\VeldorTestNoSuchKey",
+  });
+  EXPECT_EQ(Names(rows), std::vector<std::string>{"Deeper"});
+  EXPECT_FALSE(KeyExists("SOFTWARE\\VeldorTestNoSuchKey")) << "opening must never create";
+}
+
+TEST_F(RogueScanner, KeyProgramRunsItsUninstallStringHiddenAndDeletesOnlyItsFolder) {
+  scratch_.InstallKeyProgram(kAlexaKey, "C:\\VeldorTest\\Uninst\\uninst.exe", " /S");
+  MakeFile("C:\\VeldorTest\\Keep\\keep.txt");
+  TRogueRemoval done = RemoveRogue(kAlexaRelation);
+  auto calls = seams_.Processes.Calls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].CommandLine, "C:\\VeldorTest\\Uninst\\uninst.exe /S");
+  EXPECT_EQ(calls[0].ShowCommand, (UINT)SW_HIDE);
+  EXPECT_EQ(done.DeletedTree, "C:\\VeldorTest\\Uninst\\");
+  EXPECT_FALSE(Exists("C:\\VeldorTest\\Uninst"));
+  EXPECT_TRUE(Exists("C:\\VeldorTest\\Keep\\keep.txt"));
+  EXPECT_TRUE(KeyExists(kAlexaKey)) << "the key is the uninstaller's business";
+
+  // An empty command, no command and a vanished key start and delete nothing.
+  scratch_.InstallKeyProgram(kAlexaKey, "C:\\VeldorTest\\Uninst\\uninst.exe");
+  SetString(kAlexaKey, "UninstallString", "");
+  EXPECT_FALSE(RemoveRogue(kAlexaRelation).UninstallerStarted);
+  SHDeleteValueA(HKEY_LOCAL_MACHINE, kAlexaKey, "UninstallString");
+  EXPECT_FALSE(RemoveRogue(kAlexaRelation).UninstallerStarted);
+  SHDeleteKeyA(HKEY_LOCAL_MACHINE, kAlexaKey);
+  EXPECT_FALSE(RemoveRogue(kAlexaRelation).UninstallerStarted);
+  EXPECT_EQ(seams_.Processes.Count(), 1u);
+  EXPECT_TRUE(Exists("C:\\VeldorTest\\Uninst\\data.dat"));
+}
+
+TEST_F(RogueScanner, CommandsYieldingWideOrQuotedFoldersDeleteNothing) {
+  EXPECT_EQ(UninstallCommandDir("C:un.exe"), "C:");
+  EXPECT_EQ(UninstallCommandDir("MsiExec.exe /X{2318C2B1}"), "");
+  // An uninstaller straight in Program Files would make Program Files its folder.
+  MakeFile(ProgramFiles() + "\\VeldorTestKeep\\keep.txt");
+  SetString(kAlexaKey, "UninstallString", ProgramFiles() + "\\uninst.exe /S");
+  EXPECT_EQ(RemoveRogue(kAlexaRelation).DeletedTree, ProgramFiles() + "\\");
+  EXPECT_TRUE(Exists(ProgramFiles() + "\\VeldorTestKeep\\keep.txt"));
+  RemoveTree(ProgramFiles() + "\\VeldorTestKeep");
+  // A quoted command keeps its quote in the directory part, which is no absolute folder.
+  scratch_.InstallKeyProgram(kAlexaKey, "C:\\VeldorTest\\Uninst\\uninst.exe");
+  SetString(kAlexaKey, "UninstallString", "\"C:\\VeldorTest\\Uninst\\uninst.exe\" /S");
+  EXPECT_EQ(RemoveRogue(kAlexaRelation).DeletedTree, "\"C:\\VeldorTest\\Uninst\\");
+  EXPECT_TRUE(Exists("C:\\VeldorTest\\Uninst\\data.dat"));
+}
+
+TEST_F(RogueScanner, FolderProgramRunsUninstallExeShownAndDeletesTheFolder) {
+  scratch_.InstallFolderProgram();
+  MakeFile(ProgramFiles() + "\\Sogou PXP Keep\\keep.txt");
+  RemoveRogue(kSogouRelation);
+  auto calls = seams_.Processes.Calls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].CommandLine, SogouFolder() + "\\Uninstall.exe");
+  EXPECT_EQ(calls[0].ShowCommand, (UINT)SW_SHOW);
+  EXPECT_FALSE(Exists(SogouFolder()));
+  EXPECT_TRUE(Exists(ProgramFiles() + "\\Sogou PXP Keep\\keep.txt"));
+  RemoveTree(ProgramFiles() + "\\Sogou PXP Keep");
+  EXPECT_FALSE(RemoveRogue(kSogouRelation).UninstallerStarted) << "vanished: nothing to start";
+}
+
+TEST_F(RogueScanner, ExtraKeysOfId3GoOnlyWhereTheyExist) {
+  SetString("SOFTWARE\\Sohu R&D\\Run", "x", "y");
+  CreateKey("SOFTWARE\\Sohu R&D\\Other\\Deep");
+  CreateKey(kEventlog + std::string("P4P Service\\Sub"));
+  CreateKey("SOFTWARE\\Sohu R&D Keep");
+  CreateKey(kEventlog + std::string("P4P Keep"));
+  RemoveRogue(kSogouRelation);  // its folder is missing; the keys go all the same
+  EXPECT_FALSE(KeyExists("SOFTWARE\\Sohu R&D"));
+  EXPECT_FALSE(KeyExists(kEventlog + std::string("P4P Service")));
+  EXPECT_TRUE(KeyExists("SOFTWARE\\Sohu R&D Keep"));
+  EXPECT_TRUE(KeyExists(kEventlog + std::string("P4P Keep")));
+  RemoveRogue(kSogouRelation);
+  EXPECT_FALSE(KeyExists("SOFTWARE\\Sohu R&D")) << "trying must not create";
+  CreateKey("SOFTWARE\\Sohu R&D\\Download");
+  RemoveRogue("2%33^&Sogou PXP");
+  EXPECT_TRUE(KeyExists("SOFTWARE\\Sohu R&D\\Download")) << "only id 3 has extra keys";
+  EXPECT_EQ(seams_.Processes.Count(), 0u);
+}
+
+TEST_F(RogueScanner, RealUninstallerRunsFromTheFolderThatIsDeleted) {
+  // A copy of the command interpreter is the uninstaller; the marker's path comes from the
+  // environment so that the command holds no "\" after the uninstaller's own folder.
+  seams_.Processes.SetStartForReal(true);
+  MakeFile("C:\\VeldorTest\\Uninst\\data.dat");
+  MakeFile("C:\\VeldorTest\\Out\\keep.txt");
+  ASSERT_TRUE(
+      CopyFileA("C:\\windows\\system32\\cmd.exe", "C:\\VeldorTest\\Uninst\\uninst.exe", FALSE));
+  SetEnvironmentVariableA("VELDOR_ROGUE_MARKER", "C:\\VeldorTest\\Out\\ran.txt");
+  SetString(kAlexaKey, "UninstallString",
+            "C:\\VeldorTest\\Uninst\\uninst.exe /c echo ran>%VELDOR_ROGUE_MARKER%");
+  EXPECT_TRUE(RemoveRogue(kAlexaRelation).UninstallerStarted);
+  for (int i = 0; i < 100 && !Exists("C:\\VeldorTest\\Out\\ran.txt"); ++i) Sleep(100);
+  EXPECT_TRUE(Exists("C:\\VeldorTest\\Out\\ran.txt")) << "the uninstaller did not run";
+  EXPECT_FALSE(Exists("C:\\VeldorTest\\Uninst\\data.dat"));
+  SetEnvironmentVariableA("VELDOR_ROGUE_MARKER", nullptr);
+}
