@@ -1,6 +1,6 @@
-// Registry helpers for the immunisation tests, written straight against the Win32 API so that
-// they do not lean on the code under test: a byte-exact picture of a key tree, and a guard that
-// puts a set of real keys of the test prefix back exactly as it found them.
+// Registry helpers for the immunisation tests, straight on the Win32 API so they do not lean on
+// the code under test: a byte-exact picture of a key tree (UTF-16 names, raw data), and a guard
+// that puts real keys of the test prefix back exactly as it found them.
 #pragma once
 
 #include <windows.h>
@@ -13,7 +13,6 @@
 
 namespace immunity_test {
 
-// Names and data as the registry holds them (UTF-16 names, raw data bytes).
 struct TKeyDump {
   std::map<std::wstring, std::pair<DWORD, std::vector<BYTE>>> Values;  // name -> (type, data)
   std::map<std::wstring, TKeyDump> Keys;
@@ -26,75 +25,65 @@ inline std::string Sub(std::string path) {
   return !path.empty() && path[0] == '\\' ? path.substr(1) : path;
 }
 
+inline HKEY Open(HKEY root, const std::string& path, bool create = false) {
+  HKEY key = nullptr;
+  LONG r = create ? RegCreateKeyExA(root, Sub(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                    &key, nullptr)
+                  : RegOpenKeyExA(root, Sub(path).c_str(), 0, KEY_READ, &key);
+  return r == ERROR_SUCCESS ? key : nullptr;
+}
+
 inline bool KeyExists(HKEY root, const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(root, Sub(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  RegCloseKey(key);
-  return true;
+  HKEY key = Open(root, path);
+  if (key) RegCloseKey(key);
+  return key != nullptr;
 }
 
 inline TKeyDump DumpOpenKey(HKEY key) {
   TKeyDump dump;
   wchar_t name[1024];
   std::vector<BYTE> data(1 << 16);
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLen = 1024, type = 0, size = (DWORD)data.size();
-    if (RegEnumValueW(key, i, name, &nameLen, nullptr, &type, data.data(), &size) != ERROR_SUCCESS)
-      break;
-    dump.Values[std::wstring(name, nameLen)] = {type, {data.begin(), data.begin() + size}};
-  }
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLen = 1024;
-    if (RegEnumKeyExW(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
+  DWORD n, type, size;
+  for (DWORD i = 0; n = 1024, size = (DWORD)data.size(),
+             RegEnumValueW(key, i, name, &n, nullptr, &type, data.data(), &size) == 0;
+       ++i)
+    dump.Values[name] = {type, {data.begin(), data.begin() + size}};
+  for (DWORD i = 0; n = 1024, RegEnumKeyExW(key, i, name, &n, nullptr, nullptr, nullptr, 0) == 0;
+       ++i) {
     HKEY sub;
-    if (RegOpenKeyExW(key, name, 0, KEY_READ, &sub) != ERROR_SUCCESS) continue;
-    dump.Keys[std::wstring(name, nameLen)] = DumpOpenKey(sub);
+    if (RegOpenKeyExW(key, name, 0, KEY_READ, &sub) != 0) continue;
+    dump.Keys[name] = DumpOpenKey(sub);
     RegCloseKey(sub);
   }
   return dump;
 }
 
-// An empty picture when the key does not open.
-inline TKeyDump DumpKey(HKEY root, const std::string& path) {
-  HKEY key;
-  if (RegOpenKeyExA(root, Sub(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return {};
+inline TKeyDump DumpKey(HKEY root, const std::string& path) {  // empty when it does not open
+  HKEY key = Open(root, path);
+  if (!key) return {};
   TKeyDump dump = DumpOpenKey(key);
   RegCloseKey(key);
   return dump;
 }
 
 inline void WriteOpenKey(HKEY key, const TKeyDump& dump) {
-  for (const auto& [name, value] : dump.Values)
-    RegSetValueExW(key, name.c_str(), 0, value.first, value.second.data(),
-                   (DWORD)value.second.size());
+  for (const auto& [name, v] : dump.Values)
+    RegSetValueExW(key, name.c_str(), 0, v.first, v.second.data(), (DWORD)v.second.size());
   for (const auto& [name, sub] : dump.Keys) {
     HKEY child;
     if (RegCreateKeyExW(key, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child,
-                        nullptr) != ERROR_SUCCESS)
+                        nullptr) != 0)
       continue;
     WriteOpenKey(child, sub);
     RegCloseKey(child);
   }
 }
 
-inline void WriteDump(HKEY root, const std::string& path, const TKeyDump& dump) {
-  HKEY key;
-  if (RegCreateKeyExA(root, Sub(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return;
-  WriteOpenKey(key, dump);
-  RegCloseKey(key);
-}
-
+// Stores the bytes exactly as given, whatever the type says (ASCII value names only).
 inline void SetValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
                      const std::vector<BYTE>& data) {
-  HKEY key;
-  if (RegCreateKeyExA(root, Sub(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return;
-  // The wide call stores the bytes exactly as given, whatever the type says.
-  const std::wstring wide(name.begin(), name.end());  // ASCII names only
+  HKEY key = Open(root, path, true);
+  const std::wstring wide(name.begin(), name.end());
   RegSetValueExW(key, wide.c_str(), 0, type, data.data(), (DWORD)data.size());
   RegCloseKey(key);
 }
@@ -104,45 +93,39 @@ inline void SetDword(HKEY root, const std::string& path, const std::string& name
 }
 
 inline void CreateKey(HKEY root, const std::string& path) {
-  SetValue(root, path, "", REG_NONE, {});
+  RegCloseKey(Open(root, path, true));
 }
 
 // -1 when the value is missing or not a DWORD.
 inline long long ReadDword(HKEY root, const std::string& path, const std::string& name) {
-  const TKeyDump d = DumpKey(root, path);
-  auto it = d.Values.find(std::wstring(name.begin(), name.end()));  // ASCII names only
-  if (it == d.Values.end() || it->second.first != REG_DWORD || it->second.second.size() != 4)
-    return -1;
-  const auto& b = it->second.second;
-  return (long long)(b[0] | b[1] << 8 | b[2] << 16 | (DWORD)b[3] << 24);
+  DWORD v = 0, type = 0, size = sizeof v;
+  HKEY key = Open(root, path);
+  LONG r = key ? RegQueryValueExA(key, name.c_str(), nullptr, &type, (BYTE*)&v, &size) : 1;
+  if (key) RegCloseKey(key);
+  return r == 0 && type == REG_DWORD && size == 4 ? (long long)v : -1;
 }
 
-// Saves the given keys at construction and restores them exactly at destruction: a key that
-// existed gets its old tree back, a key that did not is removed from the topmost ancestor the
-// test made.
+// Saves keys at construction and restores them at destruction: a key that existed gets its old
+// tree back; for one that did not, the topmost ancestor the test made is removed.
 class TRegistryRestorer {
  public:
-  TRegistryRestorer(std::vector<std::pair<HKEY, std::string>> keys) {
-    for (auto& [root, path] : keys) {
-      TSaved s{root, Sub(path), KeyExists(root, path), {}};
-      if (s.Existed) {
-        s.Dump = DumpKey(root, s.Path);
-      } else {
-        // Remove from the first ancestor that is missing now.
-        std::string p = s.Path;
-        for (auto cut = p.rfind('\\'); cut != std::string::npos; cut = p.rfind('\\')) {
-          if (KeyExists(root, p.substr(0, cut))) break;
-          p.resize(cut);
-        }
-        s.Path = p;
-      }
-      saved_.push_back(std::move(s));
+  explicit TRegistryRestorer(const std::vector<std::pair<HKEY, std::string>>& keys) {
+    for (const auto& [root, path] : keys) {
+      TSaved s{root, Sub(path), KeyExists(root, path), DumpKey(root, path)};
+      for (auto cut = s.Path.rfind('\\');
+           !s.Existed && cut != std::string::npos && !KeyExists(root, s.Path.substr(0, cut));
+           cut = s.Path.rfind('\\'))
+        s.Path.resize(cut);
+      saved_.push_back(s);
     }
   }
   ~TRegistryRestorer() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
       SHDeleteKeyA(it->Root, it->Path.c_str());
-      if (it->Existed) WriteDump(it->Root, it->Path, it->Dump);
+      if (!it->Existed) continue;
+      HKEY key = Open(it->Root, it->Path, true);
+      WriteOpenKey(key, it->Dump);
+      RegCloseKey(key);
     }
   }
   TRegistryRestorer(const TRegistryRestorer&) = delete;
