@@ -4,6 +4,10 @@
 #include <memory>
 
 class TFormMain;
+class TRoguePage;
+class TImmunityPage;
+class TStartupPage;
+class TTempCleanPage;
 
 class TFeaturePages {
  public:
@@ -15,6 +19,8 @@ class TFeaturePages {
   // First visit of the start-up items page: fill its list.
   void FirstVisitStartup();
 
- private:
-  TFormMain& form_;
+  std::unique_ptr<TRoguePage> Rogue;          // page 1, tabs 0 and 1
+  std::unique_ptr<TImmunityPage> Immunity;    // page 1, tabs 2 and 3
+  std::unique_ptr<TStartupPage> Startup;      // page 3
+  std::unique_ptr<TTempCleanPage> TempClean;  // page 6
 };

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/DataModuleMain.h"
+#include "app/JobRunner.h"
 #include "app/UnitMain.h"
 #include "toolkit/Application.h"
 #include "toolkit/Sync.h"
@@ -16,7 +17,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     TFormMain form;
     TDataModuleMain dataModule;
     form.Show();
-    return Application.Run();
+    int code = Application.Run();
+    // Workers are not waited for; a worker still busy must not meet pages being torn down.
+    if (RunningWorkers() > 0) ExitProcess(code);
+    return code;
   } catch (...) {
     return 1;  // anything escaping start-up ends the process
   }

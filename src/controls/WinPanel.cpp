@@ -171,7 +171,7 @@ void TWinPanel::ApplyContentHeightFloor() {
 COLORREF TWinPanel::BackgroundColor() const {
   if (colorSet_) return color_;
   for (const TControl* p = Parent(); p; p = p->Parent())
-    if (p->ParentColorSet()) return p->Color();
+    if (p->ColorSet()) return p->Color();
   return GetSysColor(COLOR_BTNFACE);
 }
 

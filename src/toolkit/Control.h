@@ -62,7 +62,7 @@ class TControl {
 
   COLORREF Color() const { return color_; }
   void SetColor(COLORREF color);
-  bool ParentColorSet() const { return colorSet_; }
+  bool ColorSet() const { return colorSet_; }
 
   void Invalidate();
   void Repaint();  // invalidate and paint at once

@@ -11,3 +11,20 @@ TGroupBox::TGroupBox(TControl* parent, const std::string& caption, int left, int
   SetBounds(left, top, width, height);
   SetCaption(caption);
 }
+
+LRESULT TGroupBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_ERASEBKGND) {
+    RECT r = ClientRect();
+    COLORREF back = GetSysColor(COLOR_BTNFACE);
+    for (const TControl* c = this; c; c = c->Parent())
+      if (c->ColorSet()) {
+        back = c->Color();
+        break;
+      }
+    HBRUSH b = CreateSolidBrush(back);
+    FillRect(reinterpret_cast<HDC>(wParam), &r, b);
+    DeleteObject(b);
+    return 1;
+  }
+  return TControl::WndProc(msg, wParam, lParam);
+}

@@ -12,4 +12,8 @@ class TPanel : public TControl {
 class TGroupBox : public TControl {
  public:
   TGroupBox(TControl* parent, const std::string& caption, int left, int top, int width, int height);
+
+ protected:
+  // The system's group box draws only its frame; as a container it must fill its inside too.
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 };
