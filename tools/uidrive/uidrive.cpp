@@ -38,25 +38,54 @@ BOOL CALLBACK FindChild(HWND h, LPARAM) {
   return TRUE;
 }
 
+// Tab items live in the program's memory: read them through a block borrowed in that process.
+struct TRemoteBlock {
+  HANDLE process = nullptr;
+  char* base = nullptr;
+  explicit TRemoteBlock(HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (process)
+      base = static_cast<char*>(
+          VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  }
+  ~TRemoteBlock() {
+    if (base) VirtualFreeEx(process, base, 0, MEM_RELEASE);
+    if (process) CloseHandle(process);
+  }
+};
+
+std::string TabText(HWND tabs, TRemoteBlock& remote, int index) {
+  TCITEMA item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = remote.base + 512;
+  item.cchTextMax = 256;
+  WriteProcessMemory(remote.process, remote.base, &item, sizeof item, nullptr);
+  SendMessageA(tabs, TCM_GETITEMA, index, (LPARAM)remote.base);
+  char buf[257] = "";
+  ReadProcessMemory(remote.process, remote.base + 512, buf, 256, nullptr);
+  return buf;
+}
+
 BOOL CALLBACK FindTab(HWND h, LPARAM) {
   char cls[64] = "";
   GetClassNameA(h, cls, sizeof cls);
   if (lstrcmpiA(cls, WC_TABCONTROLA) != 0 || !IsWindowVisible(h)) return TRUE;
+  TRemoteBlock remote(h);
+  if (!remote.base) return TRUE;
   int n = TabCtrl_GetItemCount(h);
   for (int i = 0; i < n; ++i) {
-    char buf[256] = "";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = buf;
-    item.cchTextMax = sizeof buf;
-    SendMessageA(h, TCM_GETITEMA, i, (LPARAM)&item);
-    if (g_text == buf) {
-      TabCtrl_SetCurSel(h, i);
-      NMHDR hdr{h, (UINT_PTR)GetDlgCtrlID(h), (UINT)TCN_SELCHANGE};
-      SendMessageA(GetParent(h), WM_NOTIFY, hdr.idFrom, (LPARAM)&hdr);
-      g_found = h;
-      return FALSE;
-    }
+    if (TabText(h, remote, i) != g_text) continue;
+    // Click the tab where it is drawn, so the program sees what a user's click gives it.
+    SendMessageA(h, TCM_GETITEMRECT, i, (LPARAM)remote.base);
+    RECT r{};
+    ReadProcessMemory(remote.process, remote.base, &r, sizeof r, nullptr);
+    LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(h, WM_LBUTTONUP, 0, at);
+    g_found = h;
+    return FALSE;
   }
   return TRUE;
 }
