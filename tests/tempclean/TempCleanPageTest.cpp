@@ -1,0 +1,118 @@
+// The page on a test window: its controls, the start button's job request, and a job on a
+// worker that is stopped while it runs.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "TmpCleanTestKit.h"
+#include "system/SysUtils.h"
+#include "tempclean/TempCleanPage.h"
+#include "toolkit/Form.h"
+#include "toolkit/ProgressBar.h"
+#include "toolkit/StatusBar.h"
+#include "toolkit/Sync.h"
+
+using namespace tempclean_test;
+
+namespace {
+
+class TTestHost : public IHost {
+ public:
+  explicit TTestHost(TControl& form) : form_(form), bar_(&form), progress_(&form, 0, 0, 10, 10) {}
+  HWND MainWindow() override { return form_.Handle(); }
+  TStatusBar& StatusBar() override { return bar_; }
+  TProgressBar& ProgressBar() override { return progress_; }
+  void StartJob(WORD code) override { Jobs.push_back(code); }
+  bool Closing() override { return false; }
+  std::vector<WORD> Jobs;
+
+ private:
+  TControl& form_;
+  TStatusBar bar_;
+  TProgressBar progress_;
+};
+
+class TempCleanPage : public testing::Test {
+ protected:
+  TempCleanPage() : form_("TTempCleanTestForm", false), host_(form_), pages_(&form_) {
+    InitSynchronize();
+    TmpCleanState.Reset();
+    form_.SetClientSize(554, 379);
+    pages_.SetAlign(TAlign::Client);
+    sheet_ = std::make_unique<TTabSheet>(&pages_, "6");
+    sheet_->SetTabVisible(false);
+    pages_.SetActivePage(sheet_.get());
+    page_ = std::make_unique<TTempCleanPage>(*sheet_, host_);
+  }
+  ~TempCleanPage() override { TmpCleanState.Reset(); }
+  bool Idle() {
+    return page_->BitBtnCleanTmpFile.Enabled() && !page_->BitBtnStopCleanTmpFile.Enabled();
+  }
+
+  TOwnTempFolder temp_;
+  TForm form_;
+  TTestHost host_;
+  TPageControl pages_;
+  std::unique_ptr<TTabSheet> sheet_;
+  std::unique_ptr<TTempCleanPage> page_;
+};
+
+}  // namespace
+
+TEST_F(TempCleanPage, ControlsStandWhereTheyBelongAndStartOnlyAsksForJob16) {
+  TTempCleanPage& p = *page_;
+  EXPECT_EQ(p.BitBtnCleanTmpFile.Caption(), "开始清理");
+  EXPECT_EQ(p.BitBtnStopCleanTmpFile.Caption(), "停止清理");
+  EXPECT_EQ(p.LabelDelTmpFile.Caption(), "临时文件清理...");
+  EXPECT_TRUE(Idle());
+  EXPECT_FALSE(p.ImageDelTmpFile.Picture().Empty());
+  const LONG style = GetWindowLongA(p.MemoTmpFile.Handle(), GWL_STYLE);
+  EXPECT_EQ(style & (ES_READONLY | WS_VSCROLL | ES_AUTOHSCROLL),
+            ES_READONLY | WS_VSCROLL | ES_AUTOHSCROLL);  // no word wrap
+  // The memo fills the page but for the button column and the bottom strip.
+  EXPECT_EQ(p.MemoTmpFile.Width(), p.PanelTmpButtons.Left());
+  EXPECT_EQ(p.MemoTmpFile.Height(), p.PanelTmpBottom.Top());
+  EXPECT_EQ(p.PanelTmpBottom.Top() + p.PanelTmpBottom.Height(), sheet_->ClientHeight());
+  p.BitBtnCleanTmpFile.Click();
+  EXPECT_EQ(host_.Jobs, std::vector<WORD>{16});
+  EXPECT_TRUE(Idle());
+}
+
+TEST_F(TempCleanPage, StopShowsTheSummaryAtOnceAndAgainFromTheLastStep) {
+  TFixedPlaceDir dir(GetWindowsDir() + "Temp\\VeldorTest_TCStop\\");
+  for (int i = 0; i < 300; ++i) MakeFile(dir.Path() + "f" + std::to_string(i), 10);
+  MakeFile(temp_.Path() + "later.txt", 10);
+  MakeFile("C:\\VeldorTest_TCStop.tmp", 10);
+  // Stops once deletions are shown, while the worker waits for that hand-over.
+  bool stopped = false, runningBefore = false, idleAtOnce = false;
+  page_->MemoTmpFile.OnChange = [&](TControl*) {
+    if (stopped || page_->MemoTmpFile.LineCount() < 2) return;
+    stopped = true;
+    runningBefore = !page_->BitBtnCleanTmpFile.Enabled();
+    page_->BitBtnStopCleanTmpFile.Click();
+    idleAtOnce = Idle();
+  };
+  RunOnWorker([&] { page_->RunCleanJob(); });
+  ASSERT_TRUE(stopped);
+  EXPECT_TRUE(runningBefore);
+  EXPECT_TRUE(idleAtOnce);
+  EXPECT_TRUE(Idle());
+
+  // Every deletion shown, then the stop's summary and the same again from the last step.
+  const auto lines = page_->MemoTmpFile.Lines();
+  ASSERT_GE(lines.size(), 6u);
+  const size_t deleted = lines.size() - 5;
+  const std::string summary =
+      "临时文件清理完成,共成功删除了" + std::to_string(deleted) + "个临时文件,释放了0KB空间.";
+  EXPECT_EQ(lines.front(), "开始清理临时文件...");
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
+            (std::vector<std::string>{"", summary, "", summary}));
+  EXPECT_EQ(page_->LabelDelTmpFile.Caption(), summary);
+  int left = 0;
+  for (int i = 0; i < 300; ++i) left += Exists(dir.Path() + "f" + std::to_string(i));
+  EXPECT_EQ(left, 300 - static_cast<int>(deleted));
+  EXPECT_GT(left, 0);
+  // The later steps ended at their first entry.
+  EXPECT_TRUE(Exists(temp_.Path() + "later.txt"));
+  EXPECT_TRUE(DeleteFileA("C:\\VeldorTest_TCStop.tmp"));
+}
