@@ -78,3 +78,7 @@ void TTempCleanPage::AddLine(const std::string& line) {
 void TTempCleanPage::SetStatus(const std::string& text) {
   feed_.SetStatus(text);
 }
+
+void TTempCleanPage::Pulse() {
+  feed_.Pulse();
+}

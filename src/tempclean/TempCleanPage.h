@@ -42,6 +42,7 @@ class TTempCleanPage : private ITmpCleanView {
   void ClearLines() override;
   void AddLine(const std::string& line) override;
   void SetStatus(const std::string& text) override;
+  void Pulse() override;
   void ShowButtons(bool running);
 
   IHost& host_;

@@ -80,6 +80,7 @@ void TTempCleaner::ListFolder(const std::string& folder, THandler&& handle) {
   if (find == INVALID_HANDLE_VALUE) return;
   TFindGuard guard(find);
   do {
+    view_.Pulse();  // before the stop test: a stop made while reports are shown counts here
     if (TmpCleanState.TmpCleanStopped) break;
     if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
     try {

@@ -17,6 +17,9 @@ class ITmpCleanView {
   virtual void ClearLines() = 0;
   virtual void AddLine(const std::string& line) = 0;
   virtual void SetStatus(const std::string& text) = 0;
+  // Called before every folder entry, where no file is half reported: a view that gathers
+  // reports may hand them over here.
+  virtual void Pulse() {}
 };
 
 // Whether the job ends by clearing the Internet Explorer URL cache. Off in this build; nothing

@@ -10,13 +10,22 @@ void TTmpCleanFeed::AddLine(const std::string& line) {
 }
 
 void TTmpCleanFeed::SetStatus(const std::string& text) {
-  bool due;
   {
     std::lock_guard<std::mutex> hold(lock_);
     status_ = text;
     haveStatus_ = true;
-    // The first report after a quiet spell goes over at once; a fast run goes in batches.
-    due = !handedOver_ || GetTickCount() - lastHandOver_ >= kIntervalMs || lineCount_ >= kMaxLines;
+  }
+  Pulse();
+}
+
+void TTmpCleanFeed::Pulse() {
+  bool due;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    // A report after a quiet spell goes over at once; a fast run goes in batches.
+    due =
+        (lineCount_ > 0 || haveStatus_) &&
+        (!handedOver_ || GetTickCount() - lastHandOver_ >= kIntervalMs || lineCount_ >= kMaxLines);
   }
   if (due) Flush();
 }

@@ -17,10 +17,12 @@ class TTmpCleanFeed {
  public:
   TTmpCleanFeed(TMemo& memo, TLabel& label) : memo_(memo), label_(label) {}
 
-  // Worker side. A status text closes one step of the job (one file); it hands over what has
-  // gathered once the interval since the last hand-over has passed.
+  // Worker side. A status text closes the report of one file; it and Pulse (between folder
+  // entries) hand over what has gathered once the interval since the last hand-over has passed,
+  // so that a report never waits long while the job walks folders without deleting anything.
   void AddLine(const std::string& line);
   void SetStatus(const std::string& text);
+  void Pulse();
   // Hands over everything gathered now and waits until it is shown.
   void Flush();
 
