@@ -58,7 +58,6 @@ void TFormMain::BuildLayout() {
   ImageTitle->SetName("ImageTitle");
   ImageTitle->SetAlign(TAlign::Left);
   ImageTitle->Picture().LoadJpegResource("IMAGETITLE");
-  ImageTitle->SetVisible(false);  // painted by the band itself over its background
 
   StatusBar1 = std::make_unique<TStatusBar>(this, 19);
   StatusBar1->SetName("StatusBar1");
@@ -331,7 +330,7 @@ void TFormMain::RunPageActions(int tag) {
 void TFormMain::PaintPanel1Paint(TPaintPanel* sender, HDC dc) {
   RECT r = sender->ClientRect();
   ImageTitleColorDemo.StretchDraw(dc, r);
-  ImageTitle->PaintTo(dc, 0, 0);
+  ImageTitle->Repaint();
 }
 
 void TFormMain::PageControl2Change(TPageControl*) {
