@@ -12,7 +12,7 @@
 #include "system/SysUtils.h"
 #include "tempclean/TempCleaner.h"
 #include "tempclean/TmpCleanFeed.h"
-#include "tempclean/TmpFileMemo.h"
+#include "toolkit/Memo.h"
 #include "toolkit/Form.h"
 #include "toolkit/Label.h"
 #include "toolkit/Sync.h"
@@ -136,7 +136,7 @@ int main() {
 
   TForm form("TTempCleanBenchForm", false);
   form.SetClientSize(554, 379);
-  TTmpFileMemo memo(&form);
+  TMemo memo(&form, 0, 0, 0, 0, true, false);
   TLabel label(&form, "临时文件清理...", 4, 360);
   memo.SetBounds(0, 0, 440, 350);
   ShowWindow(form.Handle(), SW_SHOWNOACTIVATE);

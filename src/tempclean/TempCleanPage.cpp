@@ -10,7 +10,7 @@ TTempCleanPage::TTempCleanPage(TTabSheet& sheet, IHost& host)
       PanelTmpButtons(&sheet),
       BitBtnCleanTmpFile(&PanelTmpButtons, "开始清理", 12, 12, 90, 25),
       BitBtnStopCleanTmpFile(&PanelTmpButtons, "停止清理", 12, 48, 90, 25),
-      MemoTmpFile(&sheet),
+      MemoTmpFile(&sheet, 0, 0, 0, 0, true, false),
       host_(host),
       feed_(MemoTmpFile, LabelDelTmpFile) {
   PanelTmpBottom.SetName("PanelTmpBottom");

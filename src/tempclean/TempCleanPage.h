@@ -7,7 +7,7 @@
 
 #include "tempclean/TempCleaner.h"
 #include "tempclean/TmpCleanFeed.h"
-#include "tempclean/TmpFileMemo.h"
+#include "toolkit/Memo.h"
 #include "toolkit/Button.h"
 #include "toolkit/Host.h"
 #include "toolkit/Image.h"
@@ -35,7 +35,7 @@ class TTempCleanPage : private ITmpCleanView {
   TPanel PanelTmpButtons;  // right-hand column
   TButton BitBtnCleanTmpFile;
   TButton BitBtnStopCleanTmpFile;
-  TTmpFileMemo MemoTmpFile;
+  TMemo MemoTmpFile;  // no word wrap: one file, one line
 
  private:
   void SetRunning(bool running) override;

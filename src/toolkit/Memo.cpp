@@ -20,11 +20,13 @@ bool TEdit::HandleCommand(WORD code) {
   return true;
 }
 
-TMemo::TMemo(TControl* parent, int left, int top, int width, int height, bool readOnly)
+TMemo::TMemo(TControl* parent, int left, int top, int width, int height, bool readOnly,
+             bool wordWrap)
     : TEdit(parent) {
   CreateStandardWindow("EDIT",
                        WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
-                           ES_WANTRETURN | (readOnly ? ES_READONLY : 0),
+                           ES_WANTRETURN | (readOnly ? ES_READONLY : 0) |
+                           (wordWrap ? 0 : ES_AUTOHSCROLL),
                        WS_EX_CLIENTEDGE);
   SendMessageA(hwnd_, EM_SETLIMITTEXT, 0, 0);  // 0: as much as the system allows
   SetBounds(left, top, width, height);

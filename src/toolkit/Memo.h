@@ -21,7 +21,9 @@ class TEdit : public TControl {
 
 class TMemo : public TEdit {
  public:
-  TMemo(TControl* parent, int left, int top, int width, int height, bool readOnly = true);
+  // Without word wrap every line stays one line however long, and the memo scrolls sideways.
+  TMemo(TControl* parent, int left, int top, int width, int height, bool readOnly = true,
+        bool wordWrap = true);
   // Appends one line at the end; the cost does not grow with the memo's length.
   void AddLine(const std::string& line);
   void Clear();
