@@ -11,28 +11,11 @@
 #include "toolkit/Form.h"
 #include "toolkit/ProgressBar.h"
 #include "toolkit/StatusBar.h"
+#include "support/TestHost.h"
 
 using namespace immunity_test;
 
 namespace {
-
-class TTestHost : public IHost {
- public:
-  explicit TTestHost(TControl& form) : form_(form), bar_(&form), progress_(&form, 5, 5, 149, 17) {
-    bar_.SetPanelWidths({400, 150, 150});
-    progress_.SetVisible(false);
-  }
-  HWND MainWindow() override { return form_.Handle(); }
-  TStatusBar& StatusBar() override { return bar_; }
-  TProgressBar& ProgressBar() override { return progress_; }
-  void StartJob(WORD) override {}
-  bool Closing() override { return false; }
-
- private:
-  TControl& form_;
-  TStatusBar bar_;
-  TProgressBar progress_;
-};
 
 class TAcceptAll : public IInstallerTrust {
  public:

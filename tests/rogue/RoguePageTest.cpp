@@ -10,6 +10,7 @@
 #include "toolkit/ProgressBar.h"
 #include "toolkit/StatusBar.h"
 #include "toolkit/Sync.h"
+#include "support/TestHost.h"
 
 using namespace rogue_test;
 
@@ -19,16 +20,12 @@ const char kSogou[] = "搜狐播放器";
 const char kUninstaller[] = "C:\\VeldorTest\\Uninst\\uninst.exe";
 
 // Runs job 6 on a real worker thread as the job runner does, and records the jobs started.
-class TTestHost : public IHost {
+class TRogueHost : public TTestHost {
  public:
-  explicit TTestHost(TControl& form) : form_(form), bar_(&form), progress_(&form, 0, 0, 9, 9) {}
-  HWND MainWindow() override { return form_.Handle(); }
-  TStatusBar& StatusBar() override { return bar_; }
-  TProgressBar& ProgressBar() override { return progress_; }
-  bool Closing() override { return false; }
-  void StartJob(WORD code) override {
-    jobs.push_back(code);
-    if (code == 6) worker_ = CreateThread(nullptr, 0, Body, page, 0, nullptr);
+  explicit TRogueHost(TControl& form) : TTestHost(form) {
+    OnStartJob = [this](WORD code) {
+      if (code == 6) worker_ = CreateThread(nullptr, 0, Body, page, 0, nullptr);
+    };
   }
   static DWORD WINAPI Body(LPVOID page) {
     static_cast<TRoguePage*>(page)->RunRemoval();
@@ -49,12 +46,8 @@ class TTestHost : public IHost {
     return true;
   }
   TRoguePage* page = nullptr;
-  std::vector<WORD> jobs;
 
  private:
-  TControl& form_;
-  TStatusBar bar_;
-  TProgressBar progress_;
   HANDLE worker_ = nullptr;
 };
 
@@ -119,7 +112,7 @@ class RoguePage : public testing::Test {
   TRogueScratch scratch_;
   THookedProcesses processes_;
   TForm form_;
-  TTestHost host_;
+  TRogueHost host_;
   TPageControl pages_;
   std::unique_ptr<TTabSheet> scan_, clean_;
   std::unique_ptr<TRoguePage> page_;
@@ -190,7 +183,7 @@ TEST_F(RoguePage, RemovalOnAWorkerDropsCheckedRowsOnly) {
   List().SetChecked(0, true);  // Google: no uninstall command, its row goes all the same
   List().SetChecked(1, true);
   RemoveChecked();
-  EXPECT_EQ(host_.jobs, (std::vector<WORD>{6, 6}));
+  EXPECT_EQ(host_.Jobs, (std::vector<WORD>{6, 6}));
   auto calls = processes_.Calls();
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].CommandLine, std::string(kUninstaller) + " /S");
@@ -234,7 +227,7 @@ TEST_F(RoguePage, SecondPressAndRescanDuringARemovalLeaveItIntact) {
   RemoveChecked();
   EXPECT_TRUE(runningDuring);
   EXPECT_FALSE(enabledDuring);
-  EXPECT_EQ(host_.jobs, std::vector<WORD>{6}) << "the second press must not start a removal";
+  EXPECT_EQ(host_.Jobs, std::vector<WORD>{6}) << "the second press must not start a removal";
   // The rescan's rows are not the rows the removal took: all of them stay.
   EXPECT_EQ(Rows(), (std::vector<std::string>{kGoogle, "Alexa Toolbar", kSogou}));
   EXPECT_TRUE(page_->BitBtnClear.Enabled());

@@ -9,6 +9,7 @@
 #include "toolkit/Form.h"
 #include "toolkit/ProgressBar.h"
 #include "toolkit/StatusBar.h"
+#include "support/TestHost.h"
 
 using namespace startup_test;
 
@@ -19,21 +20,6 @@ const char* const kWhere[] = {
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce,01",
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx,02",
     "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\RunServices,03"};
-
-class TTestHost : public IHost {
- public:
-  explicit TTestHost(TControl& form) : form_(form), bar_(&form), progress_(&form, 0, 0, 9, 9) {}
-  HWND MainWindow() override { return form_.Handle(); }
-  TStatusBar& StatusBar() override { return bar_; }
-  TProgressBar& ProgressBar() override { return progress_; }
-  void StartJob(WORD) override {}
-  bool Closing() override { return false; }
-
- private:
-  TControl& form_;
-  TStatusBar bar_;
-  TProgressBar progress_;
-};
 
 class StartupPage : public testing::Test {
  protected:

@@ -11,26 +11,11 @@
 #include "toolkit/ProgressBar.h"
 #include "toolkit/StatusBar.h"
 #include "toolkit/Sync.h"
+#include "support/TestHost.h"
 
 using namespace tempclean_test;
 
 namespace {
-
-class TTestHost : public IHost {
- public:
-  explicit TTestHost(TControl& form) : form_(form), bar_(&form), progress_(&form, 0, 0, 10, 10) {}
-  HWND MainWindow() override { return form_.Handle(); }
-  TStatusBar& StatusBar() override { return bar_; }
-  TProgressBar& ProgressBar() override { return progress_; }
-  void StartJob(WORD code) override { Jobs.push_back(code); }
-  bool Closing() override { return false; }
-  std::vector<WORD> Jobs;
-
- private:
-  TControl& form_;
-  TStatusBar bar_;
-  TProgressBar progress_;
-};
 
 class TempCleanPage : public testing::Test {
  protected:
