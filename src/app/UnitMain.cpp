@@ -167,6 +167,9 @@ void TFormMain::BuildNavigation() {
   TFont titleFont("MS Sans Serif", -11, DEFAULT_CHARSET);
   titleFont.SetBold(true);
   titleFont.SetColor(RGB(255, 255, 255));
+  // IDC_HAND is missing before Windows 2000: fall back to the arrow there.
+  HCURSOR hand = LoadCursor(nullptr, IDC_HAND);
+  if (!hand) hand = LoadCursor(nullptr, IDC_ARROW);
   for (TNavPanel& row : table) {
     auto panel = std::make_unique<TWinPanel>(PanelLeftRight.get());
     panel->SetName(row.name);
@@ -187,6 +190,7 @@ void TFormMain::BuildNavigation() {
       label->SetName(link.name);
       label->SetCaption(link.caption);
       label->SetTag(link.tag);
+      label->SetControlCursor(hand);
       TBitmap glyph;
       glyph.LoadResource(link.glyph);
       label->SetBitmap(glyph);

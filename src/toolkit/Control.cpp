@@ -124,6 +124,12 @@ LRESULT TControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
           return reinterpret_cast<LRESULT>(b);
       break;
     }
+    case WM_SETCURSOR:
+      if (cursor_ && reinterpret_cast<HWND>(wParam) == hwnd_ && LOWORD(lParam) == HTCLIENT) {
+        ::SetCursor(cursor_);
+        return TRUE;
+      }
+      break;
     case WM_SIZE: {
       LRESULT r = WndProc(msg, wParam, lParam);
       Realign();

@@ -73,6 +73,9 @@ class TControl {
   // Moves the window under another parent (e.g. a progress bar into a status bar).
   void SetParentControl(TControl* parent);
 
+  // The pointer shown over the control's client area; nullptr keeps the window class's.
+  void SetControlCursor(HCURSOR cursor) { cursor_ = cursor; }
+
   std::function<void(TControl*)> OnClick;
   std::function<void(TControl*)> OnDblClick;
 
@@ -114,4 +117,5 @@ class TControl {
   TAlign align_ = TAlign::None;
   WNDPROC originalProc_ = nullptr;
   bool realigning_ = false;
+  HCURSOR cursor_ = nullptr;
 };

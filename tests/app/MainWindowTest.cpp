@@ -54,6 +54,10 @@ TEST_F(MainWindow, LayoutMatchesTheDesign) {
   EXPECT_FALSE(form->Panel_Ads->Visible());
   EXPECT_FALSE(form->ImageTitle->Picture().Empty()) << "the title JPEG decodes";
   EXPECT_EQ(form->ImageTitle->Picture().Width(), 289);
+  // Links show the hand pointer.
+  HWND link = form->LinkLabel0104->Handle();
+  SendMessageA(link, WM_SETCURSOR, (WPARAM)link, MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  EXPECT_EQ(GetCursor(), LoadCursor(nullptr, IDC_HAND));
   char dir[MAX_PATH];
   GetModuleFileNameA(nullptr, dir, MAX_PATH);
   std::string expected(dir);
