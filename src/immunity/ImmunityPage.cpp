@@ -74,8 +74,8 @@ TImmunityPage::TImmunityPage(TTabSheet& componentSheet, TTabSheet& pluginSheet, 
       ActiveListView(&pluginSheet, 0, 0, 546, 306, PluginListOptions()),
       Selectall(&PanelPluginButtons, "全  选", 16, 14),
       Noselectall(&PanelPluginButtons, "全不选", 64, 14),
-      BitBtn1(&PanelPluginButtons, "对选中项目取消免疫", 394, 8, 140, 25),
-      BitBtn2(&PanelPluginButtons, "免疫选中的项目", 262, 8, 124, 25),
+      BitBtn1(&PanelPluginButtons, "对选中项目取消免疫", 262, 8, 140, 25),
+      BitBtn2(&PanelPluginButtons, "免疫选中的项目", 410, 8, 124, 25),
       Plugins(LoadPluginList()),
       OsFamily(GetWindowsVersionName(1)),
       PatchSources(DefaultPatchSources(OsFamily)),
@@ -326,9 +326,10 @@ void TImmunityPage::PlaceProgressInStatusBar() {
   if (bar.Parent() == &status) return;
   progressHome_ = bar.Parent();
   progressBounds_ = {bar.Left(), bar.Top(), bar.Width(), bar.Height()};
-  const RECT panel0 = status.PanelRect(0), panel1 = status.PanelRect(1);
+  // Panel widths from the panels' right edges: a panel's rectangle leaves out the gap before it.
+  const int edge0 = status.PanelRect(0).right, edge1 = status.PanelRect(1).right;
   bar.SetParentControl(&status);
-  bar.SetBounds(panel0.right - panel0.left, 2, panel1.right - panel1.left, status.Height() - 2);
+  bar.SetBounds(edge0, 2, edge1 - edge0, status.Height() - 2);
   bar.SetPosition(0);
   bar.SetVisible(true);
 }

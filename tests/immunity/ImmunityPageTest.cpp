@@ -17,9 +17,22 @@ using namespace immunity_test;
 
 namespace {
 
+// Accepts every installer and notes where the progress bar sat while the patch step ran.
 class TAcceptAll : public IInstallerTrust {
  public:
-  bool IsVendorSigned(const std::string&) override { return true; }
+  explicit TAcceptAll(TProgressBar& bar) : bar_(bar) {}
+  bool IsVendorSigned(const std::string&) override {
+    BarParent = bar_.Parent();
+    BarBounds = {bar_.Left(), bar_.Top(), bar_.Width(), bar_.Height()};
+    BarVisible = bar_.Visible();
+    return true;
+  }
+  TControl* BarParent = nullptr;
+  std::vector<int> BarBounds;
+  bool BarVisible = false;
+
+ private:
+  TProgressBar& bar_;
 };
 
 std::vector<std::pair<HKEY, std::string>> TouchedKeys() {
@@ -169,12 +182,17 @@ TEST_F(ImmunityPage, TheCursorPatchStep) {
 
   TScratchDir dir(CurrentTestName());
   WriteTextFile(dir.Path() + "KB925902.exe", "MZ");
-  TAcceptAll trust;
+  TAcceptAll trust(host_.ProgressBar());
   p.SetInstallerTrust(&trust);
   p.PatchSources.LocalFile = dir.Path() + "KB925902.exe";
   p.BitBtn4.Click();
   EXPECT_EQ(Texts().back(), "\r\n光标漏洞补丁成功");
   EXPECT_EQ(seams_.Processes.Count(), 1u);
+  // While the step ran the bar sat over the second status panel (panels 400 and 150 wide).
+  EXPECT_EQ(trust.BarParent, &host_.StatusBar());
+  EXPECT_TRUE(trust.BarVisible);
+  EXPECT_EQ(trust.BarBounds, (std::vector<int>{400, 2, 150, host_.StatusBar().Height() - 2}));
+  EXPECT_EQ(host_.ProgressBar().Parent(), &form_);
 
   p.CheckBox9.SetEnabled(false);  // as when the patch is found: immunise leaves it alone
   Select({&p.CheckBox9});
