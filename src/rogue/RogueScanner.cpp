@@ -28,8 +28,8 @@ std::string RogueProgramFolder(const std::string& folderName) {
 }
 
 std::string UninstallCommandDir(const std::string& command) {
-  size_t last = command.find_last_of("\\:");
-  return last == std::string::npos ? "" : command.substr(0, last + 1);
+  // Double-byte aware: the second byte of a character in the command may be a "\".
+  return ExtractFilePath(command);
 }
 
 bool IsRoguePresent(const TRogueDefinition& definition) {

@@ -67,6 +67,9 @@ TEST_F(RogueScanner, KeyProgramRunsItsUninstallStringHiddenAndDeletesOnlyItsFold
 TEST_F(RogueScanner, CommandsYieldingWideOrQuotedFoldersDeleteNothing) {
   EXPECT_EQ(UninstallCommandDir("C:un.exe"), "C:");
   EXPECT_EQ(UninstallCommandDir("MsiExec.exe /X{2318C2B1}"), "");
+  // A double-byte character whose second byte is "\" ends no folder.
+  EXPECT_EQ(UninstallCommandDir("C:\\VeldorTest\\Uninst\\\x81\x5C.exe /S"),
+            "C:\\VeldorTest\\Uninst\\");
   // An uninstaller straight in Program Files would make Program Files its folder.
   MakeFile(ProgramFiles() + "\\VeldorTestKeep\\keep.txt");
   SetString(kAlexaKey, "UninstallString", ProgramFiles() + "\\uninst.exe /S");
