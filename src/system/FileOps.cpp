@@ -1,5 +1,7 @@
 #include "system/FileOps.h"
 
+#include "system/FolderLinks.h"
+
 #include <shlobj.h>
 
 #include <algorithm>
@@ -107,13 +109,10 @@ void DeleteContents(const std::string& dir, const TOpenedName& dirName) {
 bool DeleteEntry(const std::string& path, const std::string& name, DWORD attr,
                  const TOpenedName& parent) {
   const TOpenedName self = OpenedName(path);
-  // Every operation on this path would land on a link's target: leave link and target alone.
-  if (!IsEntryItself(parent, self, name)) return false;
-  if (attr & FILE_ATTRIBUTE_REPARSE_POINT) {
-    // A link the platform lets us address: remove the link, never enter it.
-    return (attr & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path.c_str()) != FALSE
-                                             : DeleteFileA(path.c_str()) != FALSE;
-  }
+  // A link is removed as a link and never entered. Where every Win32 call on the path would land
+  // on the link's target (Wine), only the link-removal routine may touch it.
+  if (!IsEntryItself(parent, self, name) || (attr & FILE_ATTRIBUTE_REPARSE_POINT))
+    return IsLinkEntry(path, attr) && RemoveLinkEntry(path, attr);
   if (attr & FILE_ATTRIBUTE_DIRECTORY) {
     // A read-only folder keeps its entries on some file systems (Wine maps it to a Unix mode).
     if (attr & FILE_ATTRIBUTE_READONLY)

@@ -12,7 +12,6 @@ bool IsFolderTooWideToDelete(const std::string& folder);
 
 // Deletes the folder with its files and subfolders, hidden, system and read-only ones included.
 // A failure on one entry is skipped and the walk goes on. Links are never followed: a link is
-// removed only where the platform can remove the link itself, and left in place otherwise (under
-// Wine every file operation on a link lands on its target). True when the folder is gone at the
-// end; false, with nothing deleted, when the guard above refuses the folder.
+// removed as a link (FolderLinks.h), what it points to stays. True when the folder is gone at
+// the end; false, with nothing deleted, when the guard above refuses the folder.
 bool DeleteDirectoryTree(const std::string& folder);

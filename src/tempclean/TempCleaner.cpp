@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "system/SysUtils.h"
-#include "tempclean/FolderLinks.h"
+#include "system/FolderLinks.h"
 #include "tempclean/UrlCache.h"
 
 namespace {
@@ -184,12 +184,9 @@ bool IsTempFolderTooWide(const std::string& folder) {
   if (folder.empty()) return true;
   const std::string key = FolderKey(folder);
   if (IsRootKey(key)) return true;
-  std::vector<std::string> guarded = {GetWindowsDir(),
-                                      GetSpecialFolder(CSIDL_PROFILE),
-                                      GetSpecialFolder(CSIDL_PERSONAL),
-                                      GetSpecialFolder(CSIDL_DESKTOPDIRECTORY),
-                                      GetSpecialFolder(CSIDL_PROGRAM_FILES),
-                                      ExtractFilePath(ExeFileName())};
+  std::vector<std::string> guarded = {
+      GetWindowsDir(), GetSpecialFolder(CSIDL_PROFILE), GetSpecialFolder(CSIDL_PERSONAL),
+      GetSpecialFolder(CSIDL_DESKTOPDIRECTORY), GetSpecialFolder(CSIDL_PROGRAM_FILES)};
   char buf[MAX_PATH] = {};
   DWORD n = GetSystemDirectoryA(buf, MAX_PATH);
   if (n > 0 && n < MAX_PATH) guarded.push_back(buf);

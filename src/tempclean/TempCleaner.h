@@ -54,7 +54,9 @@ void RunTmpCleanJob(ITmpCleanView& view);
 std::string RequestTmpCleanStop();
 
 // True for a temporary folder that must not be emptied as a whole: no folder at all, a drive or
-// share root, or the Windows, system or profile folder, the program's own folder, or a folder
-// holding one of them. GetTempPathA falls back to the profile or the Windows folder (the current
-// folder on Windows 9x) when TMP and TEMP are not set.
+// share root, or the Windows, system, profile, Documents, Desktop or Program Files folder, or a
+// folder holding one of them. (A program started from inside the temporary folder does not stop
+// the cleaning: its running file cannot be deleted and simply stays.) GetTempPathA falls back to
+// the profile or the Windows folder (the current folder on Windows 9x) when TMP and TEMP are not
+// set.
 bool IsTempFolderTooWide(const std::string& folder);

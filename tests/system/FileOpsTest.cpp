@@ -6,7 +6,7 @@
 // like a plain file, and every Win32 operation on a link path acts on the target: DeleteFileA
 // deletes the target file, RemoveDirectoryA removes an empty target folder, MoveFileA moves the
 // target, and FILE_FLAG_OPEN_REPARSE_POINT is ignored. No Win32 call removes only the link, so
-// the deletion leaves links (and thus their parent folders) in place under Wine.
+// the deletion removes links through the Unix side (system/FolderLinks.h).
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
@@ -212,7 +212,8 @@ TEST_F(FileOpsTest, NeverReachesThroughLinks) {
   ASSERT_TRUE(MakeUnixSymlink(At("outsideEmpty"), tree + "\\emptylink"));
   ASSERT_TRUE(MakeUnixSymlink(At("outside.txt"), tree + "\\filelink.txt"));
 
-  EXPECT_FALSE(DeleteDirectoryTree(tree)) << "the links cannot be removed alone under Wine";
+  EXPECT_TRUE(DeleteDirectoryTree(tree)) << "links go as links, then the emptied tree";
+  EXPECT_FALSE(PathExists(tree));
   EXPECT_EQ(ReadTextFile(At("outside\\precious.txt")), "p");
   EXPECT_EQ(ReadTextFile(At("outside\\sub\\deep.txt")), "d");
   EXPECT_TRUE(DirectoryExists(At("outsideEmpty")));
@@ -221,9 +222,10 @@ TEST_F(FileOpsTest, NeverReachesThroughLinks) {
   EXPECT_FALSE(PathExists(tree + "\\own.txt"));
   EXPECT_FALSE(PathExists(tree + "\\real\\own.txt"));
 
-  // The folder given may itself be a link.
+  // The folder given may itself be a link: the link goes, what it points to stays.
   ASSERT_TRUE(MakeUnixSymlink(At("outside"), At("rootlink")));
-  EXPECT_FALSE(DeleteDirectoryTree(At("rootlink")));
+  EXPECT_TRUE(DeleteDirectoryTree(At("rootlink")));
+  EXPECT_FALSE(PathExists(At("rootlink")));
   EXPECT_EQ(ReadTextFile(At("outside\\precious.txt")), "p");
   EXPECT_EQ(ReadTextFile(At("outside\\sub\\deep.txt")), "d");
 }

@@ -1,4 +1,4 @@
-#include "tempclean/FolderLinks.h"
+#include "system/FolderLinks.h"
 
 #include <cstring>
 

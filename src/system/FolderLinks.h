@@ -1,7 +1,7 @@
-// Links met while cleaning a folder: junctions and symbolic links, to folders or to files. A link
-// is removed as a link. It is never entered, and no delete ever goes through it to what it points
-// to, which may lie anywhere (under Wine the profile's Desktop and Documents lead to the Unix home
-// folder).
+// Links met while deleting or cleaning a folder: junctions and symbolic links, to folders or to
+// files. A link is removed as a link. It is never entered, and no delete ever goes through it to
+// what it points to, which may lie anywhere (under Wine the profile's Desktop and Documents lead to
+// the Unix home folder).
 #pragma once
 
 #include <windows.h>
