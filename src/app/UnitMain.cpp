@@ -4,6 +4,7 @@
 #include "app/JobRunner.h"
 #include "system/SysUtils.h"
 #include "toolkit/Application.h"
+#include "toolkit/Guarded.h"
 
 TFormMain* FormMain = nullptr;
 
@@ -15,15 +16,6 @@ struct TNavLink {
   int tag;
   const char* glyph;
 };
-
-// Runs one step of a sequence, keeping a failure from stopping the next.
-template <typename F>
-void Guarded(F&& step) {
-  try {
-    step();
-  } catch (...) {
-  }
-}
 }  // namespace
 
 TFormMain::TFormMain() : TForm("TFormMain", true) {
@@ -232,10 +224,7 @@ void TFormMain::DoShow() {
 
 void TFormMain::FormShow() {
   if (FirstShowDone || closing_) return;
-  try {
-    Pages->PrepareAtFirstShow();  // registry cleaner grid, immunisation state
-  } catch (...) {
-  }
+  Guarded([&] { Pages->PrepareAtFirstShow(); });  // registry cleaner grid, immunisation state
   // Whatever happened above, the once-only block runs.
   Guarded([&] {
     FirstShowDone = true;
