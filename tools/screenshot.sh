@@ -30,7 +30,7 @@ for cmd in "$@"; do
   arg=$(printf '%s' "${cmd#* }" | iconv -f UTF-8 -t GBK)  # Wine reads arguments as code page 936
   "$here/wine-run" "$build/uidrive.exe" "$verb" "$arg" || echo "screenshot: '$cmd' failed" >&2
 done
-sleep 2
+sleep "${SCREENSHOT_DELAY:-2}"
 read -r x y w h < <("$here/wine-run" "$build/uidrive.exe" rect "Veldor 1.2" | tr -d "\r" || echo 0 0 1024 768)
 xwd -root -display "$display" | /usr/bin/convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage "$out"
 "$here/wine-run" "$build/uidrive.exe" close "Veldor 1.2" >/dev/null 2>&1 || true

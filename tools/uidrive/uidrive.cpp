@@ -141,11 +141,12 @@ int main(int argc, char** argv) {
     if (!g_found) return 1;
     char cls[64] = "";
     GetClassNameA(g_found, cls, sizeof cls);
+    // Posted, not sent: a click that opens a message box must not hold this driver.
     if (lstrcmpiA(cls, "BUTTON") == 0) {
-      SendMessageA(g_found, BM_CLICK, 0, 0);
+      PostMessageA(g_found, BM_CLICK, 0, 0);
     } else {
-      SendMessageA(g_found, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-      SendMessageA(g_found, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+      PostMessageA(g_found, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+      PostMessageA(g_found, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
     }
     Sleep(300);
     return 0;
