@@ -44,3 +44,10 @@ TMemoryCanvas::~TMemoryCanvas() {
   SelectObject(dc_, old_);
   DeleteDC(dc_);
 }
+
+LRESULT DialogCodeForCharsAndEnter(LPARAM lParam) {
+  LRESULT code = DLGC_WANTCHARS;
+  auto* m = reinterpret_cast<const MSG*>(lParam);
+  if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
+  return code;
+}

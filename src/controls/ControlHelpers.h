@@ -17,6 +17,10 @@ bool ProcessPendingMessages();
 
 void FillSolid(HDC dc, const RECT& r, COLORREF color);
 
+// The WM_GETDLGCODE answer of a control that acts on its own characters and on Enter, so that a
+// dialog loop hands both over instead of pressing a default button.
+LRESULT DialogCodeForCharsAndEnter(LPARAM lParam);
+
 // A memory DC with a bitmap selected, undone on scope exit.
 class TMemoryCanvas {
  public:

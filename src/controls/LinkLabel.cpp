@@ -351,13 +351,9 @@ LRESULT TLinkLabel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
       FocusLost();
       return 0;
-    case WM_GETDLGCODE: {
+    case WM_GETDLGCODE:
       // Enter opens the link, so a dialog loop must hand it over.
-      LRESULT code = DLGC_WANTCHARS;
-      auto* m = reinterpret_cast<const MSG*>(lParam);
-      if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
-      return code;
-    }
+      return DialogCodeForCharsAndEnter(lParam);
     case WM_CHAR:
       // Enter acts as a left release at (1, 1): colour back to normal and the address opened,
       // but no click event.

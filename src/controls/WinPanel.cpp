@@ -396,13 +396,9 @@ LRESULT TWinPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KILLFOCUS:
       RepaintTitle();
       return 0;
-    case WM_GETDLGCODE: {
+    case WM_GETDLGCODE:
       // Space and Enter toggle the panel, so a dialog loop must hand them over.
-      LRESULT code = DLGC_WANTCHARS;
-      auto* m = reinterpret_cast<const MSG*>(lParam);
-      if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN) code |= DLGC_WANTMESSAGE;
-      return code;
-    }
+      return DialogCodeForCharsAndEnter(lParam);
     case WM_CHAR:
       if ((wParam == ' ' || wParam == 13) && !animating_) Toggle();
       return 0;
