@@ -14,15 +14,6 @@ namespace {
 const char kCaption[] = "提示";
 const int kBoxLeft = 16, kBoxTop = 52, kBoxStep = 22, kBoxWidth = 320, kBoxHeight = 18;
 
-TListViewOptions PluginListOptions() {
-  TListViewOptions o;
-  o.checkBoxes = true;
-  o.rowSelect = true;
-  o.hotTrack = true;
-  o.readOnly = true;
-  return o;
-}
-
 int BoxTop(int index) {
   return kBoxTop + index * kBoxStep;
 }
@@ -71,7 +62,7 @@ TImmunityPage::TImmunityPage(TTabSheet& componentSheet, TTabSheet& pluginSheet, 
       BitBtn4(&componentSheet, "免疫选中的项目", 262, 316, 124, 25),
       BitBtn3(&componentSheet, "对选中项目取消免疫", 394, 316, 140, 25),
       PanelPluginButtons(&pluginSheet),
-      ActiveListView(&pluginSheet, 0, 0, 546, 306, PluginListOptions()),
+      ActiveListView(&pluginSheet, 0, 0, 546, 306, TListViewOptions::CheckedRows()),
       Selectall(&PanelPluginButtons, "全  选", 16, 14),
       Noselectall(&PanelPluginButtons, "全不选", 64, 14),
       BitBtn1(&PanelPluginButtons, "对选中项目取消免疫", 262, 8, 140, 25),

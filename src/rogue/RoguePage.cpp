@@ -36,15 +36,6 @@ TBitmap NoticePicture(int size) {
 namespace {
 // Layout of the "基本信息：" group: captions on the left, values beside them.
 const int kInfoCaptionLeft = 20, kInfoValueLeft = 130, kInfoTop = 26, kInfoStep = 24;
-
-TListViewOptions ResultListOptions() {
-  TListViewOptions o;
-  o.checkBoxes = true;
-  o.rowSelect = true;
-  o.hotTrack = true;
-  o.readOnly = true;
-  return o;
-}
 }  // namespace
 
 TRoguePage::TRoguePage(TTabSheet& scanSheet, TTabSheet& cleanSheet, IHost& host)
@@ -66,7 +57,7 @@ TRoguePage::TRoguePage(TTabSheet& scanSheet, TTabSheet& cleanSheet, IHost& host)
       LabelDefinitionCount(&GroupBoxBaseInfo, std::to_string(kRogueDefinitionCount), kInfoValueLeft,
                            kInfoTop + 3 * kInfoStep),
       CleanSheet(cleanSheet),
-      ListView_(&cleanSheet, 4, 4, 538, 236, ResultListOptions()),
+      ListView_(&cleanSheet, 4, 4, 538, 236, TListViewOptions::CheckedRows()),
       GroupBoxClean(&cleanSheet, "恶意软件清理", 4, 248, 538, 96),
       Image2(&GroupBoxClean, 16, 30, 32, 32),
       Label13(&GroupBoxClean, "没有发现恶意软件...", 58, 40),

@@ -16,6 +16,14 @@ struct TListViewOptions {
   bool gridLines = false;
   bool multiSelect = false;
   bool readOnly = true;
+
+  // A read-only list of rows the user ticks: check boxes, whole-row selection, hot tracking.
+  static TListViewOptions CheckedRows() {
+    TListViewOptions o;
+    o.checkBoxes = true;
+    o.hotTrack = true;
+    return o;
+  }
 };
 
 class TListView : public TControl {
