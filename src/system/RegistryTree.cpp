@@ -34,15 +34,41 @@ bool SubKeyNames(HKEY key, std::vector<std::wstring>& names) {
   }
 }
 
-// Windows XP's RegDeleteKey refuses keys that still have subkeys, so children go first.
+// A registry link (REG_OPTION_CREATE_LINK) carries its target in this value; opened with
+// REG_OPTION_OPEN_LINK the handle is the link itself, not what it points to.
+bool IsLinkKey(HKEY key) {
+  DWORD type = REG_NONE;
+  return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) ==
+             ERROR_SUCCESS &&
+         type == REG_LINK;
+}
+
+// Deletes the key behind an open handle: the handle names exactly what was opened, a link as a
+// link. RegDeleteKey would open the name again and follow a link to delete its target.
+bool DeleteOpenKey(HKEY key, HKEY base, const std::wstring& sub) {
+  using TNtDeleteKey = LONG(WINAPI*)(HANDLE);
+  static const auto ntDeleteKey = reinterpret_cast<TNtDeleteKey>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+  if (ntDeleteKey) return ntDeleteKey(key) >= 0;
+  return RegDeleteKeyW(base, sub.c_str()) == ERROR_SUCCESS;  // systems without links
+}
+
+// Windows XP's RegDeleteKey refuses keys that still have subkeys, so children go first. A link
+// is never descended into.
 bool DeleteTreeW(HKEY base, const std::wstring& sub) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(base, sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  std::vector<std::wstring> children;
-  bool ok = SubKeyNames(key, children);
-  for (const auto& child : children) ok = DeleteTreeW(key, child) && ok;
+  if (RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key) !=
+      ERROR_SUCCESS)
+    return false;
+  bool ok = true;
+  if (!IsLinkKey(key)) {
+    std::vector<std::wstring> children;
+    ok = SubKeyNames(key, children);
+    for (const auto& child : children) ok = DeleteTreeW(key, child) && ok;
+  }
+  ok = DeleteOpenKey(key, base, sub) && ok;
   RegCloseKey(key);
-  return RegDeleteKeyW(base, sub.c_str()) == ERROR_SUCCESS && ok;
+  return ok;
 }
 
 bool CopyValues(HKEY src, HKEY dst) {
