@@ -1,7 +1,9 @@
 #include "app/FeaturePages.h"
 
+#include "app/DataModuleMain.h"
 #include "app/JobRunner.h"
 #include "app/UnitMain.h"
+#include "browser/BrowserPage.h"
 #include "immunity/ImmunityPage.h"
 #include "rogue/RoguePage.h"
 #include "startup/StartupPage.h"
@@ -11,7 +13,10 @@ TFeaturePages::TFeaturePages(TFormMain& form)
     : Rogue(std::make_unique<TRoguePage>(*form.TabRogueScan, *form.TabRogueClean, form)),
       Immunity(std::make_unique<TImmunityPage>(*form.TabComponents, *form.TabPlugins, form)),
       Startup(std::make_unique<TStartupPage>(*form.TS[2], form)),
-      TempClean(std::make_unique<TTempCleanPage>(*form.TS[5], form)) {
+      TempClean(std::make_unique<TTempCleanPage>(*form.TS[5], form)),
+      Browser(std::make_unique<TBrowserPage>(*form.TS[6], form, [] {
+        return DataModuleMain ? DataModuleMain->ImageListMain : nullptr;
+      })) {
   RegisterJob(6, [this] { Rogue->RunRemoval(); });
   RegisterJob(16, [this] { TempClean->RunCleanJob(); });
   RegisterRegistryExportJobs();
@@ -25,4 +30,8 @@ void TFeaturePages::PrepareAtFirstShow() {
 
 void TFeaturePages::FirstVisitStartup() {
   Startup->BitBtnBitBtnDelRefValueClick();
+}
+
+void TFeaturePages::FirstVisitBrowser() {
+  Browser->FirstVisit();
 }

@@ -313,8 +313,10 @@ void TFormMain::RunPageActions(int tag) {
       if (FirstVisit(3)) Pages->FirstVisitStartup();
       break;
     case 7:
+      if (FirstVisit(7)) Pages->FirstVisitBrowser();
+      break;
     case 12:
-      // The browser repair and about pages do their first-visit work here once they exist.
+      // The about page does its first-visit work here once it exists.
       FirstVisit(tag);
       break;
   }

@@ -37,6 +37,42 @@ class TRealProcesses : public IProcessStarter {
     return true;
   }
 
+  bool RunAndWaitFor(const std::string& applicationPath, const std::string& commandLine,
+                     DWORD timeoutMs) override {
+    std::vector<char> cmd(commandLine.begin(), commandLine.end());
+    cmd.push_back('\0');
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_HIDE;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(applicationPath.empty() ? nullptr : applicationPath.c_str(), cmd.data(),
+                        nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+      return false;
+    CloseHandle(pi.hThread);
+    const DWORD deadline = GetTickCount() + timeoutMs;
+    for (;;) {
+      const DWORD now = GetTickCount();
+      const DWORD left = static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
+      const DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, left, QS_ALLINPUT);
+      if (r != WAIT_OBJECT_0 + 1) break;  // ended, timed out, or the wait failed
+      MSG msg;
+      bool quit = false;
+      while (!quit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+          PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop further out
+          quit = true;
+          break;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      if (quit) break;
+    }
+    CloseHandle(pi.hProcess);
+    return true;
+  }
+
  private:
   // Waits for the process while the calling thread's windows go on answering.
   static void WaitPumping(HANDLE process) {

@@ -22,6 +22,13 @@ class IProcessStarter {
   // CreateProcessA without special flags, then waits for the process to end while letting the
   // calling thread's window messages run. Returns false when the process could not be started.
   virtual bool RunAndWait(const std::string& applicationPath, const std::string& commandLine) = 0;
+  // As RunAndWait, but gives up waiting after `timeoutMs` (the process runs on). True when the
+  // process was started.
+  virtual bool RunAndWaitFor(const std::string& applicationPath, const std::string& commandLine,
+                             DWORD timeoutMs) {
+    (void)timeoutMs;
+    return RunAndWait(applicationPath, commandLine);
+  }
 };
 
 class IShellOpener {

@@ -1,0 +1,238 @@
+#include "browser/BrowserPage.h"
+
+#include "browser/BrowserRepair.h"
+#include "browser/ServerPath.h"
+#include "system/Seams.h"
+#include "toolkit/Guarded.h"
+
+namespace {
+// Row data: whether the entry's name is exact and so may be deleted.
+const LPARAM kExactName = 1;
+
+TListViewOptions ExtensionListOptions() {
+  TListViewOptions o = TListViewOptions::CheckedRows();
+  o.gridLines = true;
+  return o;
+}
+
+// The shared image list belongs to the data module: the list must not destroy it with itself.
+void ShareImages(TListView& list) {
+  SetWindowLongA(list.Handle(), GWL_STYLE,
+                 GetWindowLongA(list.Handle(), GWL_STYLE) | LVS_SHAREIMAGELISTS);
+}
+
+// The last column takes what the others leave.
+void FillLastColumn(TListView& list) {
+  ListView_SetColumnWidth(list.Handle(), list.ColumnCount() - 1, LVSCW_AUTOSIZE_USEHEADER);
+}
+
+const char* const kRepairItems[] = {"修复IE标题栏",        "IE首页解锁", "注册表编辑器解锁",
+                                    "修复IE搜索引擎",      "修复IE主页", "修复IE鼠标右键失效",
+                                    "修复查看源文件被禁用"};
+const int kItemUnlockRegistryEditor = 2;
+const int kItemSearchEngine = 3;
+}  // namespace
+
+TBrowserPage::TBrowserPage(TTabSheet& sheet, IHost& host, std::function<HIMAGELIST()> images)
+    : TS7(sheet),
+      PanelBRButtons(&sheet),
+      BitBtnBR(&PanelBRButtons, "修复选定项目(&D)", 14, 16, 115, 25),
+      PageControlBR(&sheet),
+      TabRepair(&PageControlBR, "浏览器修复"),
+      TabMenuExt(&PageControlBR, "IE右键菜单清理"),
+      TabToolbar(&PageControlBR, "BHO项目清理"),
+      CheckListBoxBR(&TabRepair, 0, 0, 200, 200),
+      ListViewBrowserMenu(&TabMenuExt, 0, 0, 400, 300, ExtensionListOptions()),
+      LvwToolButton(&TabToolbar, 0, 0, 400, 300, ExtensionListOptions()),
+      host_(host),
+      images_(std::move(images)) {
+  PanelBRButtons.SetName("PanelBRButtons");
+  PanelBRButtons.SetWidth(143);
+  PanelBRButtons.SetAlign(TAlign::Right);
+  BitBtnBR.SetName("BitBtnBR");
+  PageControlBR.SetName("PageControlBR");
+  PageControlBR.SetAlign(TAlign::Client);
+
+  CheckListBoxBR.SetName("CheckListBoxBR");
+  CheckListBoxBR.SetItemHeight(16);
+  for (const char* item : kRepairItems) CheckListBoxBR.AddItem(item);
+  CheckListBoxBR.SetAlign(TAlign::Client);
+
+  ListViewBrowserMenu.SetName("ListViewBrowserMenu");
+  ListViewBrowserMenu.AddColumn("扩展菜单名称", 160);
+  ListViewBrowserMenu.AddColumn("简单标识", 200);
+  ListViewBrowserMenu.SetAlign(TAlign::Client);
+  LvwToolButton.SetName("LvwToolButton");
+  LvwToolButton.AddColumn("项目标识", 160);
+  LvwToolButton.AddColumn("CLSID", 238);
+  LvwToolButton.AddColumn("身份/卸载信息", 280);
+  LvwToolButton.AddColumn("简单描述", 100);
+  LvwToolButton.SetAlign(TAlign::Client);
+  FillLastColumn(ListViewBrowserMenu);
+  FillLastColumn(LvwToolButton);
+  ShareImages(ListViewBrowserMenu);
+  ShareImages(LvwToolButton);
+
+  Sweeper.OnMenuExt = [this](TIESweeper*, const std::string& name, const std::string& text,
+                             bool exact) { AddMenuExtRow(name, text, exact); };
+  Sweeper.OnToolbar = [this](TIESweeper*, const std::string& name, bool exact) {
+    AddToolbarRow(name, exact);
+  };
+  if (kToolbarButtonEvent)
+    Sweeper.OnExtension = [this](TIESweeper*, const std::string& name, bool exact) {
+      AddExtensionRow(name, exact);
+    };
+
+  PageControlBR.OnChange = [this](TPageControl*) { Guarded([&] { PageControlBRChange(); }); };
+  BitBtnBR.OnClick = [this](TControl*) { Guarded([&] { BitBtnBRClick(); }); };
+}
+
+void TBrowserPage::FirstVisit() {
+  for (int i = 0; i < CheckListBoxBR.Count(); ++i) CheckListBoxBR.SetChecked(i, true);
+}
+
+void TBrowserPage::PageControlBRChange() {
+  switch (PageControlBR.ActivePageIndex()) {
+    case 0:
+      BitBtnBR.SetCaption("修复选中项目(&F)");
+      break;
+    case 1:
+      BitBtnBR.SetCaption("清理选中项目(&C)");
+      FillMenuExtList();
+      break;
+    case 2:
+      BitBtnBR.SetCaption("清理选中项目");
+      if (kIEExtensionInventory) FillToolbarList();
+      break;
+  }
+}
+
+void TBrowserPage::FillMenuExtList() {
+  ListViewBrowserMenu.BeginUpdate();
+  ListViewBrowserMenu.Clear();
+  Guarded([&] { Sweeper.EnumMenuExt(); });
+  ListViewBrowserMenu.EndUpdate();
+  FillLastColumn(ListViewBrowserMenu);
+}
+
+void TBrowserPage::FillToolbarList() {
+  LvwToolButton.BeginUpdate();
+  LvwToolButton.Clear();
+  if (HIMAGELIST images = images_ ? images_() : nullptr)
+    if (ListView_GetImageList(LvwToolButton.Handle(), LVSIL_SMALL) != images) {
+      LvwToolButton.SetSmallImages(images);
+      ListViewBrowserMenu.SetSmallImages(images);
+    }
+  nextToolbarImage_ = 0;
+  Guarded([&] {
+    Sweeper.EnumToolbar();
+    if (kToolbarButtonEvent) Sweeper.EnumExtensions();
+  });
+  LvwToolButton.EndUpdate();
+  FillLastColumn(LvwToolButton);
+}
+
+void TBrowserPage::AddMenuExtRow(const std::string& name, const std::string& text, bool exact) {
+  Guarded([&] { ListViewBrowserMenu.AddItem(name, {text}, -1, exact ? kExactName : 0); });
+}
+
+int TBrowserPage::TakeToolbarImage(const std::string& file) {
+  HIMAGELIST images = images_ ? images_() : nullptr;
+  const int slot =
+      nextToolbarImage_ < toolbarImages_.size() ? toolbarImages_[nextToolbarImage_] : -1;
+  const int index = TIESweeper::AddFileIcon(file, images, slot);
+  if (index < 0) return -1;
+  if (slot < 0) toolbarImages_.push_back(index);
+  ++nextToolbarImage_;
+  return index;
+}
+
+void TBrowserPage::AddToolbarRow(const std::string& classId, bool exact) {
+  Guarded([&] {
+    // A name that does not survive the code page would look up some other class: none is shown.
+    const std::string description = exact ? Sweeper.ReadClassName(classId) : "";
+    const int row = LvwToolButton.AddItem(description, {classId}, -1, exact ? kExactName : 0);
+    if (row < 0) return;
+    const std::string server = exact ? ShortServerPath(Sweeper.ReadServerPath(classId)) : "";
+    LvwToolButton.SetSubItem(row, 1, server);
+    const int image = TakeToolbarImage(server);
+    if (image >= 0) {
+      LVITEMA it{};
+      it.mask = LVIF_IMAGE;
+      it.iItem = row;
+      it.iImage = image;
+      SendMessageA(LvwToolButton.Handle(), LVM_SETITEMA, 0, (LPARAM)&it);
+    }
+  });
+}
+
+void TBrowserPage::AddExtensionRow(const std::string& keyName, bool exact) {
+  Guarded([&] {
+    const std::string text = exact ? Sweeper.ReadButtonText(keyName) : "";
+    const std::string hotIcon = exact ? Sweeper.ReadHotIcon(keyName) : "";
+    const int row = LvwToolButton.AddItem(text, {keyName, hotIcon}, -1, exact ? kExactName : 0);
+    std::vector<std::string> lines;
+    std::string::size_type start = 0;
+    for (;;) {
+      const auto comma = hotIcon.find(',', start);
+      lines.push_back(hotIcon.substr(start, comma - start));
+      if (comma == std::string::npos) break;
+      start = comma + 1;
+    }
+    HIMAGELIST images = images_ ? images_() : nullptr;
+    const int image = TIESweeper::AddIconFromSpec(lines, images);
+    if (row >= 0 && image >= 0) {
+      LVITEMA it{};
+      it.mask = LVIF_IMAGE;
+      it.iItem = row;
+      it.iImage = image;
+      SendMessageA(LvwToolButton.Handle(), LVM_SETITEMA, 0, (LPARAM)&it);
+    }
+  });
+}
+
+void TBrowserPage::BitBtnBRClick() {
+  switch (PageControlBR.ActivePageIndex()) {
+    case 0:
+      RepairInternetExplorer();
+      if (CheckListBoxBR.Checked(kItemUnlockRegistryEditor)) SetRegistryToolsDisabled(false);
+      if (CheckListBoxBR.Checked(kItemSearchEngine)) RepairSearchEngine();
+      break;
+    case 1:
+      RemoveCheckedMenuExt();
+      break;
+    case 2:
+      RemoveCheckedToolbars();
+      break;
+  }
+}
+
+void TBrowserPage::RemoveCheckedMenuExt() {
+  Guarded([&] {
+    for (int i = ListViewBrowserMenu.Count() - 1; i >= 0; --i) {
+      if (!ListViewBrowserMenu.Checked(i)) continue;
+      if (ListViewBrowserMenu.Data(i) == kExactName)
+        Sweeper.DeleteMenuExt(ListViewBrowserMenu.Caption(i));
+      ListViewBrowserMenu.Delete(i);
+    }
+  });
+  FillMenuExtList();
+}
+
+void TBrowserPage::RemoveCheckedToolbars() {
+  Guarded([&] {
+    for (int i = LvwToolButton.Count() - 1; i >= 0; --i) {
+      if (!LvwToolButton.Checked(i) || LvwToolButton.Data(i) != kExactName) continue;
+      const std::string classId = LvwToolButton.SubItem(i, 0);
+      // A library of the system serves many classes: only its toolbar entry goes.
+      const std::string server = UnregisterableServer(Sweeper.ReadServerPath(classId));
+      if (!server.empty())
+        Seams::Processes().RunAndWaitFor(Regsvr32Path(), UnregisterCommandLine(server),
+                                         kUnregisterWaitMs);
+      else
+        Sweeper.DeleteToolbar(classId);
+    }
+  });
+  // What the unregistration really left is what the list shows.
+  FillToolbarList();
+}

@@ -1,0 +1,28 @@
+// The browser repair: fixed values that undo what rogue software forces on Internet Explorer.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Kinds of WriteRegistryValue.
+constexpr int kRegText = 0;     // REG_SZ
+constexpr int kRegInteger = 1;  // REG_DWORD, the data text read as a decimal number
+
+// The home page written as the browser's search engine.
+extern const char kSearchEngineAddress[];
+
+// One guarded write: opens (creating) `keyPath` below `root` and writes the value. False on any
+// failure, a data text that is not a number for kRegInteger, or an unknown kind.
+bool WriteRegistryValue(HKEY root, const std::string& keyPath, int kind, const std::string& data,
+                        const std::string& valueName);
+
+// The 42 writes of the common repair, in order; each failure is skipped. Always true.
+bool RepairInternetExplorer();
+
+// "DisableRegistryTools" in the machine's and then the user's system policy. The user's value is
+// written only when the machine's was; true when both were.
+bool SetRegistryToolsDisabled(bool disable);
+
+// Resets the search engine the browser offers.
+bool RepairSearchEngine();

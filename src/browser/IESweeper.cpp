@@ -1,0 +1,177 @@
+#include "browser/IESweeper.h"
+
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "browser/RegNames.h"
+
+namespace {
+const char kMenuExtKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\MenuExt";
+const char kToolbarKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
+const char kExtensionsKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\Extensions";
+
+// A name from the registry becomes part of a key path: it must stay one key below its parent.
+bool IsSingleKeyName(const std::string& name) {
+  return !name.empty() && name.find('\\') == std::string::npos;
+}
+
+// The key's default value when it is text; "" otherwise.
+std::string ReadDefaultText(HKEY key) {
+  DWORD type = REG_NONE, size = 0;
+  if (RegQueryValueExA(key, nullptr, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return "";
+  std::string text(size + 1, '\0');
+  DWORD got = size;
+  if (RegQueryValueExA(key, nullptr, nullptr, &type, (BYTE*)text.data(), &got) != ERROR_SUCCESS)
+    return "";
+  text.resize(std::min<size_t>(got, size));
+  return text.substr(0, text.find('\0'));
+}
+}  // namespace
+
+TIESweeper::TIESweeper() : reg_(KEY_ALL_ACCESS) {}
+
+TIESweeper::~TIESweeper() = default;
+
+bool TIESweeper::DeleteMenuExt(const std::string& keyName) {
+  reg_.SetRootKey(HKEY_CURRENT_USER);
+  if (!reg_.OpenKey(kMenuExtKey, false)) return false;
+  if (!FindExactName(ListSubKeyNames(reg_.CurrentKey()), keyName)) return false;
+  return reg_.DeleteKey(keyName);
+}
+
+bool TIESweeper::DeleteToolbar(const std::string& valueName) {
+  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg_.OpenKey(kToolbarKey, false)) return false;
+  if (!FindExactName(ListValueNames(reg_.CurrentKey()), valueName)) return false;
+  return reg_.DeleteValue(valueName);
+}
+
+bool TIESweeper::DeleteExtension(const std::string& keyName) {
+  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg_.OpenKey(kExtensionsKey, false)) return false;
+  if (!FindExactName(ListSubKeyNames(reg_.CurrentKey()), keyName)) return false;
+  return reg_.DeleteKey(keyName);
+}
+
+int TIESweeper::AddFileIcon(const std::string& path, HIMAGELIST images, int replaceIndex) {
+  return AddIcon(path, 0, images, replaceIndex);
+}
+
+int TIESweeper::AddIconFromSpec(const std::vector<std::string>& lines, HIMAGELIST images,
+                                int replaceIndex) {
+  if (lines.size() < 2) return AddFileIcon(lines.empty() ? "" : lines[0], images, replaceIndex);
+  char* end = nullptr;
+  const long n = std::strtol(lines[1].c_str(), &end, 10);
+  const bool number = !lines[1].empty() && end && *end == '\0' && n >= 0 && n <= 0xFFFF;
+  return AddIcon(lines[0], number ? (WORD)n : 0, images, replaceIndex);
+}
+
+int TIESweeper::AddIcon(const std::string& path, WORD index, HIMAGELIST images, int replaceIndex) {
+  if (!images) return -1;
+  // The shell writes the icon's file into the buffer: give it room for any path.
+  std::vector<char> file(path.size() + MAX_PATH + 1, '\0');
+  path.copy(file.data(), path.size());
+  HICON icon = ExtractAssociatedIconA(GetModuleHandleA(nullptr), file.data(), &index);
+  if (!icon) return -1;
+  int result;
+  if (replaceIndex >= 0 && replaceIndex < ImageList_GetImageCount(images))
+    result = ImageList_ReplaceIcon(images, replaceIndex, icon);
+  else
+    result = ImageList_AddIcon(images, icon);
+  DestroyIcon(icon);  // the image list keeps its own copy
+  return result;
+}
+
+std::string TIESweeper::ReadText(const std::string& valueName) {
+  try {
+    return reg_.ReadString(valueName);
+  } catch (const ERegistryError&) {
+    return "";  // not text
+  }
+}
+
+bool TIESweeper::OpenClassKey(const std::string& classId) {
+  reg_.SetRootKey(HKEY_CLASSES_ROOT);
+  if (!IsSingleKeyName(classId) || !reg_.OpenKey("\\CLSID", false)) return false;
+  return reg_.KeyExists(classId) && reg_.OpenKey(classId, false);
+}
+
+std::string TIESweeper::ReadClassName(const std::string& classId) {
+  return OpenClassKey(classId) ? ReadText("") : "";
+}
+
+std::string TIESweeper::ReadServerPath(const std::string& classId) {
+  if (!OpenClassKey(classId) || !reg_.KeyExists("InprocServer32") ||
+      !reg_.OpenKey("InprocServer32", false))
+    return "";
+  const bool expand = reg_.ValueType("") == REG_EXPAND_SZ;
+  const std::string path = ReadText("");
+  if (!expand || path.empty()) return path;
+  std::vector<char> buf(path.size() + MAX_PATH);
+  for (;;) {
+    const DWORD n = ExpandEnvironmentStringsA(path.c_str(), buf.data(), (DWORD)buf.size());
+    if (n == 0) return "";
+    if (n <= buf.size()) return std::string(buf.data());
+    buf.resize(n);
+  }
+}
+
+bool TIESweeper::OpenExtensionKey(const std::string& keyName) {
+  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
+  return IsSingleKeyName(keyName) && reg_.OpenKey(kExtensionsKey, false) &&
+         reg_.KeyExists(keyName) && reg_.OpenKey(keyName, false);
+}
+
+std::string TIESweeper::ReadHotIcon(const std::string& keyName) {
+  if (!OpenExtensionKey(keyName) || !reg_.ValueExists("HotIcon")) return "";
+  return ReadText("HotIcon");
+}
+
+std::string TIESweeper::ReadButtonText(const std::string& keyName) {
+  if (!OpenExtensionKey(keyName)) return "";
+  if (reg_.ValueExists("ButtonText")) return ReadText("ButtonText");
+  if (reg_.ValueExists("MenuText")) return ReadText("MenuText");
+  return "";
+}
+
+void TIESweeper::EnumMenuExt() {
+  reg_.CloseKey();
+  reg_.SetRootKey(HKEY_CURRENT_USER);
+  if (!reg_.OpenKey(kMenuExtKey, false)) return;
+  const std::vector<TRegName> names = ListSubKeyNames(reg_.CurrentKey());
+  for (const TRegName& name : names) {
+    reg_.SetRootKey(HKEY_CURRENT_USER);
+    std::string text;
+    // Opened by its real name: the shown one may stand for another key, or none.
+    HKEY sub = nullptr;
+    if (reg_.OpenKey(kMenuExtKey, false) &&
+        RegOpenKeyExW(reg_.CurrentKey(), name.Wide.c_str(), 0, KEY_READ, &sub) == ERROR_SUCCESS) {
+      text = ReadDefaultText(sub);
+      RegCloseKey(sub);
+    }
+    reg_.CloseKey();
+    if (OnMenuExt) OnMenuExt(this, name.Name, text, name.Exact);
+  }
+}
+
+void TIESweeper::EnumToolbar() {
+  reg_.CloseKey();
+  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg_.OpenKey(kToolbarKey, false)) return;
+  const std::vector<TRegName> names = ListValueNames(reg_.CurrentKey());
+  for (const TRegName& name : names)
+    if (OnToolbar) OnToolbar(this, name.Name, name.Exact);
+}
+
+void TIESweeper::EnumExtensions() {
+  reg_.CloseKey();
+  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg_.OpenKey(kExtensionsKey, false)) return;
+  const std::vector<TRegName> names = ListSubKeyNames(reg_.CurrentKey());
+  for (const TRegName& name : names)
+    if (OnExtension) OnExtension(this, name.Name, name.Exact);
+}

@@ -1,0 +1,63 @@
+// The Internet Explorer extension enumerator: context-menu extensions, toolbars and toolbar
+// buttons, each reported through an event, and their removal.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "system/Registry.h"
+
+// Build-time switches of the inventory.
+constexpr bool kIEExtensionInventory = true;
+constexpr bool kToolbarButtonEvent = false;  // toolbar buttons are neither listed nor removed
+
+// `exact` is false for a name that code page 936 cannot hold: it is shown, never deleted.
+using TNameEvent = std::function<void(class TIESweeper*, const std::string& name, bool exact)>;
+using TMenuExtEvent = std::function<void(class TIESweeper*, const std::string& name,
+                                         const std::string& defaultValue, bool exact)>;
+
+class TIESweeper {
+ public:
+  TIESweeper();
+  virtual ~TIESweeper();
+  TIESweeper(const TIESweeper&) = delete;
+  TIESweeper& operator=(const TIESweeper&) = delete;
+
+  TNameEvent OnToolbar;     // one call per value of the toolbar key
+  TNameEvent OnExtension;   // one call per subkey of the extensions key
+  TMenuExtEvent OnMenuExt;  // one call per subkey of the menu-extension key
+
+  // Each deletes only an entry whose name it lists exactly; false when nothing was deleted.
+  bool DeleteMenuExt(const std::string& keyName);
+  bool DeleteToolbar(const std::string& valueName);
+  bool DeleteExtension(const std::string& keyName);
+
+  // Appends the file's associated icon to `images`, or puts it in place of the image at
+  // `replaceIndex` when that is a valid index. Returns the image's index, -1 on failure.
+  static int AddFileIcon(const std::string& path, HIMAGELIST images, int replaceIndex = -1);
+  // Line 0 the file, line 1 the icon's number in it (0 when not a number).
+  static int AddIconFromSpec(const std::vector<std::string>& lines, HIMAGELIST images,
+                             int replaceIndex = -1);
+
+  std::string ReadClassName(const std::string& classId);
+  std::string ReadHotIcon(const std::string& keyName);
+  std::string ReadButtonText(const std::string& keyName);
+  // The class's server library, environment variables expanded; "" when none is registered.
+  std::string ReadServerPath(const std::string& classId);
+
+  void EnumMenuExt();
+  void EnumToolbar();
+  void EnumExtensions();
+
+ private:
+  static int AddIcon(const std::string& path, WORD index, HIMAGELIST images, int replaceIndex);
+  bool OpenClassKey(const std::string& classId);
+  bool OpenExtensionKey(const std::string& keyName);
+  std::string ReadText(const std::string& valueName);
+
+  TRegistry reg_;
+};

@@ -1,0 +1,20 @@
+// The library that serves a toolbar class, and whether it may be unregistered. Unregistering
+// a system library would unregister every class it serves, so only an existing library with an
+// absolute path outside the Windows folder qualifies.
+#pragma once
+
+#include <string>
+
+// "X:\..." or "\\server\share\...".
+bool IsAbsolutePath(const std::string& path);
+// The short (8.3) form of an existing file's absolute path; "" for a relative or missing one.
+std::string ShortServerPath(const std::string& path);
+// True when the file lies in the Windows folder or below it, compared by folder identity, so
+// short names, case and ".." make no difference.
+bool LiesInWindowsFolder(const std::string& path);
+// The path when it names an existing file that may be unregistered; "" otherwise.
+std::string UnregisterableServer(const std::string& path);
+
+// The system folder's regsvr32.exe, and its quoted command line to unregister `server` silently.
+std::string Regsvr32Path();
+std::string UnregisterCommandLine(const std::string& server);
