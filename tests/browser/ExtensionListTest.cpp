@@ -1,0 +1,126 @@
+// Context-menu extensions and toolbars: listed from the real registry, removed exactly.
+#include "BrowserFixture.h"
+
+#include "browser/ServerPath.h"
+#include "support/Scratch.h"
+#include "system/SysUtils.h"
+
+using namespace browser_test;
+
+namespace {
+const wchar_t kLinkTarget[] = L"Software\\VeldorTest MenuTarget";
+const wchar_t kThai[] = L"\x0E01";  // not in code page 936
+}  // namespace
+
+TEST_F(BrowserPageTest, MenuExtensionsListedAndOnlyCheckedKeysRemoved) {
+  const std::wstring base = kMenuExt + std::wstring(L"\\");
+  SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest 下载"), L"", L"a.htm");
+  SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest Keep"), L"", L"b.htm");
+  SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest Keep\\Sub"), L"", L"c");
+  SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest " + kThai), L"", L"d");
+  SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest ?"), L"", L"e");
+  SetText(HKEY_LOCAL_MACHINE, Made(HKEY_LOCAL_MACHINE, kLinkTarget), L"", L"target.htm");
+  ASSERT_TRUE(MakeLink(Made(HKEY_CURRENT_USER, base + L"VeldorTest Link"), kLinkTarget));
+  ASSERT_TRUE(MakeLink(Made(HKEY_CURRENT_USER, base + L"VeldorTest Dangling"),
+                       L"Software\\VeldorTest Nowhere"));
+
+  page_->PageControlBR.ClickTab(1);
+  EXPECT_EQ(page_->BitBtnBR.Caption(), "清理选中项目(&C)");
+  TListView& list = page_->ListViewBrowserMenu;
+  const int download = RowOf(list, "VeldorTest 下载");
+  ASSERT_GE(download, 0);
+  EXPECT_EQ(list.SubItem(download, 0), "a.htm");
+  ASSERT_GE(RowOf(list, "VeldorTest Link"), 0);
+  EXPECT_EQ(list.SubItem(RowOf(list, "VeldorTest Link"), 0), "target.htm");
+  const int dangling = RowOf(list, "VeldorTest Dangling");
+  ASSERT_GE(dangling, 0) << "a key that cannot be opened is still listed";
+  EXPECT_EQ(list.SubItem(dangling, 0), "");
+  // The Thai name comes out as "VeldorTest ?", the same text as the real "VeldorTest ?" key.
+  int lossy = -1, question = -1;
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.Caption(i) == "VeldorTest ?") (list.SubItem(i, 0) == "d" ? lossy : question) = i;
+  ASSERT_GE(lossy, 0);
+  ASSERT_GE(question, 0);
+
+  for (int row : {download, RowOf(list, "VeldorTest Link"), lossy}) list.SetChecked(row, true);
+  page_->BitBtnBRClick();
+
+  EXPECT_FALSE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest 下载"));
+  EXPECT_FALSE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest Link", REG_OPTION_OPEN_LINK));
+  EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kLinkTarget, L"")) << "the link was followed";
+  EXPECT_TRUE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest Keep\\Sub"));
+  EXPECT_TRUE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest " + kThai))
+      << "a name the code page cannot hold was deleted";
+  EXPECT_TRUE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest ?")) << "deleted in its place";
+  // The list is read again: what is left, nothing else.
+  EXPECT_LT(RowOf(list, "VeldorTest 下载"), 0);
+  EXPECT_LT(RowOf(list, "VeldorTest Link"), 0);
+  EXPECT_GE(RowOf(list, "VeldorTest Keep"), 0);
+  EXPECT_GE(RowOf(list, "VeldorTest Dangling"), 0);
+  EXPECT_TRUE(seams_.MessageBoxes.Calls().empty());
+}
+
+TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) {
+  TScratchDir dir(CurrentTestName());
+  const std::string library = dir.Path() + "tool bar.dll";
+  WriteTextFile(library, "MZ");
+  char temp[MAX_PATH] = "";
+  GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+  const std::string folder = ExtractFileName(ExcludeTrailingBackslash(dir.Path()));
+  const std::string expanded = IncludeTrailingBackslash(temp) + folder + "\\tool bar.dll";
+  const std::wstring own = L"{VeldorTest-0001-Own}", system = L"{VeldorTest-0002-System}",
+                     relative = L"{VeldorTest-0003-Relative}", unknown = L"{VeldorTest-0004-None}",
+                     lossy = std::wstring(L"{VeldorTest-0005-") + kThai + L"}";
+  const std::wstring classes = kClasses + std::wstring(L"\\");
+  SetText(HKEY_LOCAL_MACHINE, Made(HKEY_LOCAL_MACHINE, classes + own), L"", L"Own Bar");
+  SetText(HKEY_LOCAL_MACHINE, classes + own + L"\\InprocServer32", L"",
+          L"%TEMP%\\" + Wide(folder) + L"\\tool bar.dll", REG_EXPAND_SZ);
+  SetText(HKEY_LOCAL_MACHINE, Made(HKEY_LOCAL_MACHINE, classes + system), L"", L"System Bar");
+  SetText(HKEY_LOCAL_MACHINE, classes + system + L"\\InprocServer32", L"",
+          L"C:\\WINDOWS\\System32\\..\\SYSTEM32\\shdocvw.dll");
+  SetText(HKEY_LOCAL_MACHINE, Made(HKEY_LOCAL_MACHINE, classes + relative), L"", L"Relative");
+  SetText(HKEY_LOCAL_MACHINE, classes + relative + L"\\InprocServer32", L"", L"shdocvw.dll");
+  for (const std::wstring& id : {own, system, relative, unknown, lossy}) AddToolbar(id);
+
+  page_->PageControlBR.ClickTab(2);
+  EXPECT_EQ(page_->BitBtnBR.Caption(), "清理选中项目");
+  TListView& list = page_->LvwToolButton;
+  const int ownRow = RowOf(list, "{VeldorTest-0001-Own}", 0);
+  ASSERT_GE(ownRow, 0);
+  EXPECT_EQ(list.Caption(ownRow), "Own Bar");
+  EXPECT_EQ(list.SubItem(ownRow, 1), ShortServerPath(library)) << "expanded and shortened";
+  EXPECT_NE(list.SubItem(ownRow, 1), "");
+  EXPECT_EQ(list.SubItem(RowOf(list, "{VeldorTest-0003-Relative}", 0), 1), "")
+      << "a relative path is no server path";
+  const int unknownRow = RowOf(list, "{VeldorTest-0004-None}", 0);
+  ASSERT_GE(unknownRow, 0);
+  EXPECT_EQ(list.Caption(unknownRow), "");
+
+  // Coming back to the tab again and again reuses the pictures of the last visit.
+  const int images = ImageList_GetImageCount(images_);
+  for (int i = 0; i < 10; ++i) {
+    page_->PageControlBR.ClickTab(0);
+    page_->PageControlBR.ClickTab(2);
+  }
+  EXPECT_EQ(ImageList_GetImageCount(images_), images);
+
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.SubItem(i, 0).rfind("{VeldorTest-", 0) == 0) list.SetChecked(i, true);
+  page_->BitBtnBRClick();
+
+  const auto calls = seams_.Processes.Calls();
+  ASSERT_EQ(calls.size(), 1u) << "only the library of its own is unregistered";
+  EXPECT_TRUE(calls[0].Waited);
+  EXPECT_TRUE(SameText(calls[0].ApplicationPath, Regsvr32Path()));
+  const std::string quote = "\"";
+  EXPECT_EQ(calls[0].CommandLine,
+            quote + Regsvr32Path() + quote + " /u /s " + quote + expanded + quote);
+  EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kToolbar, own));
+  EXPECT_GE(RowOf(list, "{VeldorTest-0001-Own}", 0), 0) << "still registered, so still listed";
+  for (const std::wstring& gone : {system, relative, unknown})
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kToolbar, gone));
+  EXPECT_LT(RowOf(list, "{VeldorTest-0002-System}", 0), 0);
+  EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kToolbar, lossy));
+  EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, classes + system + L"\\InprocServer32"));
+  EXPECT_TRUE(seams_.MessageBoxes.Calls().empty());
+}
