@@ -155,14 +155,13 @@ void TBrowserPage::AddToolbarRow(const std::string& classId, bool exact) {
     if (row < 0) return;
     const std::string server = exact ? ShortServerPath(Sweeper.ReadServerPath(classId)) : "";
     LvwToolButton.SetSubItem(row, 1, server);
+    // Without an icon of its own the row shows none rather than another row's.
     const int image = TakeToolbarImage(server);
-    if (image >= 0) {
-      LVITEMA it{};
-      it.mask = LVIF_IMAGE;
-      it.iItem = row;
-      it.iImage = image;
-      SendMessageA(LvwToolButton.Handle(), LVM_SETITEMA, 0, (LPARAM)&it);
-    }
+    LVITEMA it{};
+    it.mask = LVIF_IMAGE;
+    it.iItem = row;
+    it.iImage = image >= 0 ? image : I_IMAGENONE;
+    SendMessageA(LvwToolButton.Handle(), LVM_SETITEMA, 0, (LPARAM)&it);
   });
 }
 

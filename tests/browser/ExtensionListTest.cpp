@@ -63,7 +63,9 @@ TEST_F(BrowserPageTest, MenuExtensionsListedAndOnlyCheckedKeysRemoved) {
 TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) {
   TScratchDir dir(CurrentTestName());
   const std::string library = dir.Path() + "tool bar.dll";
-  WriteTextFile(library, "MZ");
+  char shell32[MAX_PATH] = "";
+  GetSystemDirectoryA(shell32, MAX_PATH);
+  ASSERT_TRUE(CopyFileA((std::string(shell32) + "\\shell32.dll").c_str(), library.c_str(), FALSE));
   char temp[MAX_PATH] = "";
   GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
   const std::string folder = ExtractFileName(ExcludeTrailingBackslash(dir.Path()));
@@ -98,6 +100,7 @@ TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) 
 
   // Coming back to the tab again and again reuses the pictures of the last visit.
   const int images = ImageList_GetImageCount(images_);
+  ASSERT_GT(images, 0) << "no icon taken from the library";
   for (int i = 0; i < 10; ++i) {
     page_->PageControlBR.ClickTab(0);
     page_->PageControlBR.ClickTab(2);
