@@ -5,6 +5,7 @@
 //   uidrive click CAPTION       click the first visible control with that window text
 //   uidrive tab CAPTION         select the tab with that caption
 //   uidrive close TITLE         ask that window to close
+//   uidrive checked ITEM        print 1 or 0: the check state of a list box item with that text
 #include <windows.h>
 #include <commctrl.h>
 
@@ -90,6 +91,18 @@ BOOL CALLBACK FindTab(HWND h, LPARAM) {
   return TRUE;
 }
 
+// A check list box keeps each item's state as the item's data (1 checked, 0 not).
+int g_checked = -1;
+BOOL CALLBACK FindListItem(HWND h, LPARAM) {
+  char cls[64] = "";
+  GetClassNameA(h, cls, sizeof cls);
+  if (lstrcmpiA(cls, "LISTBOX") != 0 || !IsWindowVisible(h)) return TRUE;
+  const LRESULT index = SendMessageA(h, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)g_text.c_str());
+  if (index == LB_ERR) return TRUE;
+  g_checked = SendMessageA(h, LB_GETITEMDATA, index, 0) != 0 ? 1 : 0;
+  return FALSE;
+}
+
 HWND Top(const char* title) {
   g_text = title;
   g_found = nullptr;
@@ -104,7 +117,7 @@ HWND MainWindow() {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: uidrive wait|rect|click|tab|close TEXT\n");
+    std::fprintf(stderr, "usage: uidrive wait|rect|click|tab|close|checked TEXT\n");
     return 2;
   }
   std::string verb = argv[1];
@@ -135,6 +148,12 @@ int main(int argc, char** argv) {
   if (verb == "tab") {
     EnumChildWindows(main, FindTab, 0);
     return g_found ? 0 : 1;
+  }
+  if (verb == "checked") {
+    EnumChildWindows(main, FindListItem, 0);
+    if (g_checked < 0) return 1;
+    std::printf("%d\n", g_checked);
+    return 0;
   }
   if (verb == "click") {
     EnumChildWindows(main, FindChild, 0);
