@@ -15,9 +15,11 @@
 constexpr bool kIEExtensionInventory = true;
 constexpr bool kToolbarButtonEvent = false;  // toolbar buttons are neither listed nor removed
 
+class TIESweeper;
+
 // `exact` is false for a name that code page 936 cannot hold: it is shown, never deleted.
-using TNameEvent = std::function<void(class TIESweeper*, const std::string& name, bool exact)>;
-using TMenuExtEvent = std::function<void(class TIESweeper*, const std::string& name,
+using TNameEvent = std::function<void(TIESweeper*, const std::string& name, bool exact)>;
+using TMenuExtEvent = std::function<void(TIESweeper*, const std::string& name,
                                          const std::string& defaultValue, bool exact)>;
 
 class TIESweeper {
