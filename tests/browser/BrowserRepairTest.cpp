@@ -137,8 +137,17 @@ TEST_F(BrowserPageTest, RepairWritesTheCommonValuesAndOnlyTheCheckedExtras) {
   EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kSystemPolicy, L"DisableRegistryTools").Number, 1u);
   EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kMain, L"CustomizeSearch").Type, (DWORD)REG_NONE);
 
-  page_->CheckListBoxBR.SetChecked(2, true);
-  page_->CheckListBoxBR.SetChecked(3, true);
+  // Ticked as a user does: a click on the item's box, and the space bar on the selected item.
+  HWND list = page_->CheckListBoxBR.ListHandle();
+  RECT item{};
+  SendMessageA(list, LB_GETITEMRECT, 2, (LPARAM)&item);
+  const LPARAM box = MAKELPARAM(item.left + 6, (item.top + item.bottom) / 2);
+  SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, box);
+  SendMessageA(list, WM_LBUTTONUP, 0, box);
+  SendMessageA(list, LB_SETCURSEL, 3, 0);
+  SendMessageA(list, WM_KEYDOWN, VK_SPACE, 0);
+  EXPECT_TRUE(page_->CheckListBoxBR.Checked(2));
+  EXPECT_TRUE(page_->CheckListBoxBR.Checked(3));
   page_->BitBtnBRClick();
   for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER})
     EXPECT_EQ(Read(root, kSystemPolicy, L"DisableRegistryTools").Number, 0u);
