@@ -5,13 +5,16 @@
 #include "immunity/ImmunityPage.h"
 #include "rogue/RoguePage.h"
 #include "startup/StartupPage.h"
+#include "taskmgr/TaskManagerPage.h"
 #include "tempclean/TempCleanPage.h"
 
 TFeaturePages::TFeaturePages(TFormMain& form)
     : Rogue(std::make_unique<TRoguePage>(*form.TabRogueScan, *form.TabRogueClean, form)),
       Immunity(std::make_unique<TImmunityPage>(*form.TabComponents, *form.TabPlugins, form)),
       Startup(std::make_unique<TStartupPage>(*form.TS[2], form)),
-      TempClean(std::make_unique<TTempCleanPage>(*form.TS[5], form)) {
+      TempClean(std::make_unique<TTempCleanPage>(*form.TS[5], form)),
+      TaskManager(
+          std::make_unique<TTaskManagerPage>(*form.TS[1], *form.PageControl2, form.Timer2, form)) {
   RegisterJob(6, [this] { Rogue->RunRemoval(); });
   RegisterJob(16, [this] { TempClean->RunCleanJob(); });
   RegisterRegistryExportJobs();
@@ -25,4 +28,12 @@ void TFeaturePages::PrepareAtFirstShow() {
 
 void TFeaturePages::FirstVisitStartup() {
   Startup->BitBtnBitBtnDelRefValueClick();
+}
+
+void TFeaturePages::FirstVisitTaskManager() {
+  TaskManager->FirstVisit();
+}
+
+void TFeaturePages::StopTaskManager() {
+  TaskManager->Shutdown();
 }
