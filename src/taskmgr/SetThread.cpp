@@ -77,10 +77,37 @@ int GetCpuUsage() {
   return meter.Sample();
 }
 
-std::optional<int> MemoryCurveHeight(const MEMORYSTATUS& s, int height) {
-  if (s.dwTotalPageFile == 0) return std::nullopt;
-  const DWORD used = s.dwTotalPhys >= s.dwAvailPhys ? s.dwTotalPhys - s.dwAvailPhys : 0;
-  return RoundHalfEven(static_cast<double>(used) / static_cast<double>(s.dwTotalPageFile) * height);
+TMemorySample ReadMemoryStatus() {
+  typedef BOOL(WINAPI * TGlobalMemoryStatusEx)(MEMORYSTATUSEX*);
+  static const auto extended = [] {
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel ? (TGlobalMemoryStatusEx)(void*)GetProcAddress(kernel, "GlobalMemoryStatusEx")
+                  : nullptr;
+  }();
+  TMemorySample sample;
+  MEMORYSTATUSEX ex{};
+  ex.dwLength = sizeof ex;
+  if (extended && extended(&ex)) {
+    sample.Load = ex.dwMemoryLoad;
+    sample.TotalPhys = ex.ullTotalPhys;
+    sample.AvailPhys = ex.ullAvailPhys;
+    sample.TotalPageFile = ex.ullTotalPageFile;
+    return sample;
+  }
+  MEMORYSTATUS plain{};
+  plain.dwLength = sizeof plain;
+  GlobalMemoryStatus(&plain);
+  sample.Load = plain.dwMemoryLoad;
+  sample.TotalPhys = plain.dwTotalPhys;
+  sample.AvailPhys = plain.dwAvailPhys;
+  sample.TotalPageFile = plain.dwTotalPageFile;
+  return sample;
+}
+
+std::optional<int> MemoryCurveHeight(const TMemorySample& s, int height) {
+  if (s.TotalPageFile == 0) return std::nullopt;
+  const unsigned long long used = s.TotalPhys >= s.AvailPhys ? s.TotalPhys - s.AvailPhys : 0;
+  return RoundHalfEven(static_cast<double>(used) / static_cast<double>(s.TotalPageFile) * height);
 }
 
 void DrawHistoryFrame(TUseage& graph, std::vector<int>& history, COLORREF color) {
@@ -174,12 +201,9 @@ void TSetThread::Execute(TShared& shared) {
   }
   std::vector<int> cpuHistory(cpu.Width(), 0), memHistory(mem.Width(), 0);
   const int cpuScale = RoundHalfEven(cpu.Height() / 100.0);
-  MEMORYSTATUS status{};
-  status.dwLength = sizeof status;
   auto sample = [&] {
     cpuHistory.back() = GetCpuUsage() * cpuScale;
-    GlobalMemoryStatus(&status);
-    if (auto h = MemoryCurveHeight(status, mem.Height())) memHistory.back() = *h;
+    if (auto h = MemoryCurveHeight(ReadMemoryStatus(), mem.Height())) memHistory.back() = *h;
   };
   sample();
   do {

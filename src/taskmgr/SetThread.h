@@ -39,9 +39,18 @@ class TCpuMeter {
 // The program's one meter (the sampler's).
 int GetCpuUsage();
 
+// Physical memory and page file as the memory graph uses them.
+struct TMemorySample {
+  DWORD Load = 0;  // percent of physical memory in use
+  unsigned long long TotalPhys = 0, AvailPhys = 0, TotalPageFile = 0;
+};
+// The extended query where the system has it: the plain one stops at 2 or 4 GiB and then shows
+// no memory in use at all.
+TMemorySample ReadMemoryStatus();
+
 // Height of the memory curve: used physical memory as a share of the page file total, in pixels
 // of a graph `height` high. No answer when the total is 0.
-std::optional<int> MemoryCurveHeight(const MEMORYSTATUS& status, int height);
+std::optional<int> MemoryCurveHeight(const TMemorySample& sample, int height);
 
 // One pass of a graph: clear, grid, the curve of `history` (heights above the base line one row
 // below the picture), and the history moved one place to the left for the next sample.

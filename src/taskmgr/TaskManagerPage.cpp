@@ -43,10 +43,8 @@ void TTaskManagerPage::PerformanceStep() {
   char text[64];
   std::snprintf(text, sizeof text, "CPU 使用：%d%%", CpuUsagePercent.load());
   host_.StatusBar().SetPanelText(1, text);
-  MEMORYSTATUS status{};
-  status.dwLength = sizeof status;
-  GlobalMemoryStatus(&status);
-  std::snprintf(text, sizeof text, "总内存使用比率：%d%%", static_cast<int>(status.dwMemoryLoad));
+  std::snprintf(text, sizeof text, "总内存使用比率：%d%%",
+                static_cast<int>(ReadMemoryStatus().Load));
   host_.StatusBar().SetPanelText(2, text);
 }
 

@@ -67,14 +67,21 @@ TEST(CpuFigure, FormulaOnTwoProcessorsAndItsLimits) {
   EXPECT_GE(second, 0);
   EXPECT_LE(second, 100);
 
-  MEMORYSTATUS s{};
+  TMemorySample s;
   EXPECT_FALSE(MemoryCurveHeight(s, 86).has_value()) << "no page file total";
-  s.dwTotalPhys = 0xF0000000u;  // above 2 GiB: counted unsigned
-  s.dwAvailPhys = 0x10000000u;
-  s.dwTotalPageFile = 0xF0000000u;
+  s.TotalPhys = 0xF0000000u;  // above 2 GiB
+  s.AvailPhys = 0x10000000u;
+  s.TotalPageFile = 0xF0000000u;
   EXPECT_EQ(MemoryCurveHeight(s, 86), 80);
-  s.dwAvailPhys = 0xF8000000u;  // more available than total gives an empty graph
+  s.TotalPhys = 48ull << 30;  // and above 4 GiB
+  s.AvailPhys = 24ull << 30;
+  s.TotalPageFile = 64ull << 30;
+  EXPECT_EQ(MemoryCurveHeight(s, 86), 32);  // 32.25
+  s.AvailPhys = 50ull << 30;                // more available than total gives an empty graph
   EXPECT_EQ(MemoryCurveHeight(s, 86), 0);
+  const TMemorySample now = ReadMemoryStatus();
+  EXPECT_GT(now.TotalPhys, 0u);
+  EXPECT_LE(now.AvailPhys, now.TotalPhys);
 }
 
 namespace {
