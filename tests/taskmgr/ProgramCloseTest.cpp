@@ -42,6 +42,9 @@ TEST(Program, ClosesWithinTwoSecondsAfterTheTaskManagerWasShown) {
 
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForSingleObject(pi.hProcess, 2000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(pi.hProcess, &code);
+  EXPECT_EQ(code, 0u) << "a clean end, with the sampler stopped before the graphs go";
   if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
