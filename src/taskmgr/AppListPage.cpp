@@ -20,9 +20,10 @@ TAppListTab::TAppListTab(TTabSheet& sheet, TTimer& timer2)
     : Sheet(sheet),
       TaskListView(&sheet, 0, 0, 500, 300, TaskListOptions()),
       PanelTaskButtons(&sheet),
-      BtnCloseWindow(&PanelTaskButtons, "结束任务(&E)", 0, 6, 90, 25),
-      BtnGo(&PanelTaskButtons, "切换至(&S)", 0, 6, 90, 25),
-      BtnNewRun(&PanelTaskButtons, "新任务(&N)...", 0, 6, 90, 25),
+      PanelTaskButtonStrip(&PanelTaskButtons),
+      BtnCloseWindow(&PanelTaskButtonStrip, "结束任务(&E)", 0, 6, 90, 25),
+      BtnGo(&PanelTaskButtonStrip, "切换至(&S)", 98, 6, 90, 25),
+      BtnNewRun(&PanelTaskButtonStrip, "新任务(&N)...", 196, 6, 90, 25),
       timer2_(timer2) {
   TaskListView.SetName("TaskListView");
   TaskListView.AddColumn("任务", 250);
@@ -35,10 +36,8 @@ TAppListTab::TAppListTab(TTabSheet& sheet, TTimer& timer2)
   BtnCloseWindow.SetName("BtnCloseWindow");
   BtnGo.SetName("BtnGo");
   BtnNewRun.SetName("BtnNewRun");
-  const int right = sheet.ClientWidth() > 300 ? sheet.ClientWidth() : 546;
-  BtnNewRun.SetLeft(right - 8 - 90);
-  BtnGo.SetLeft(right - 2 * (8 + 90));
-  BtnCloseWindow.SetLeft(right - 3 * (8 + 90));
+  PanelTaskButtonStrip.SetWidth(3 * 98);
+  PanelTaskButtonStrip.SetAlign(TAlign::Right);
 
   BtnCloseWindow.OnClick = [this](TControl*) { Guarded([&] { BtnCloseWindowClick(); }); };
   BtnGo.OnClick = [this](TControl*) { Guarded([&] { BtnGoClick(); }); };

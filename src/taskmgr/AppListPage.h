@@ -34,7 +34,8 @@ class TAppListTab {
   TTabSheet& Sheet;
   TImageList ImageList;
   TListView TaskListView;
-  TPanel PanelTaskButtons;
+  TPanel PanelTaskButtons;      // under the list
+  TPanel PanelTaskButtonStrip;  // its right end, so the buttons stay right on resizing
   TButton BtnCloseWindow;
   TButton BtnGo;
   TButton BtnNewRun;

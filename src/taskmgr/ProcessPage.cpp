@@ -34,8 +34,9 @@ TProcessTab::TProcessTab(TTabSheet& sheet, IHost& host)
     : Sheet(sheet),
       procListView(&sheet, 0, 0, 500, 300, ProcessListOptions()),
       PanelProcButtons(&sheet),
-      ButtonRefProcess(&PanelProcButtons, "刷新(&R)", 0, 6, 90, 25),
-      BtnEndProc(&PanelProcButtons, "结束进程(&E)", 0, 6, 90, 25),
+      PanelProcButtonStrip(&PanelProcButtons),
+      ButtonRefProcess(&PanelProcButtonStrip, "刷新(&R)", 0, 6, 90, 25),
+      BtnEndProc(&PanelProcButtonStrip, "结束进程(&E)", 98, 6, 90, 25),
       host_(host) {
   procListView.SetName("procListView");
   procListView.AddColumn("映像名称", 100);
@@ -49,9 +50,8 @@ TProcessTab::TProcessTab(TTabSheet& sheet, IHost& host)
   procListView.SetAlign(TAlign::Client);
   ButtonRefProcess.SetName("ButtonRefProcess");
   BtnEndProc.SetName("BtnEndProc");
-  const int right = sheet.ClientWidth() > 200 ? sheet.ClientWidth() : 546;
-  BtnEndProc.SetLeft(right - 8 - 90);
-  ButtonRefProcess.SetLeft(right - 8 - 90 - 8 - 90);
+  PanelProcButtonStrip.SetWidth(2 * 98);
+  PanelProcButtonStrip.SetAlign(TAlign::Right);
 
   ButtonRefProcess.OnClick = [this](TControl*) { Guarded([&] { ButtonRefProcessClick(); }); };
   BtnEndProc.OnClick = [this](TControl*) { Guarded([&] { BtnEndProcClick(); }); };

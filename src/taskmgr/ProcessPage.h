@@ -30,7 +30,8 @@ class TProcessTab {
 
   TTabSheet& Sheet;
   TListView procListView;
-  TPanel PanelProcButtons;
+  TPanel PanelProcButtons;      // under the list
+  TPanel PanelProcButtonStrip;  // its right end, so the buttons stay right on resizing
   TButton ButtonRefProcess;
   TButton BtnEndProc;
 
