@@ -7,6 +7,7 @@
 #include "immunity/ImmunityPage.h"
 #include "rogue/RoguePage.h"
 #include "startup/StartupPage.h"
+#include "taskmgr/TaskManagerPage.h"
 #include "tempclean/TempCleanPage.h"
 
 TFeaturePages::TFeaturePages(TFormMain& form)
@@ -14,9 +15,11 @@ TFeaturePages::TFeaturePages(TFormMain& form)
       Immunity(std::make_unique<TImmunityPage>(*form.TabComponents, *form.TabPlugins, form)),
       Startup(std::make_unique<TStartupPage>(*form.TS[2], form)),
       TempClean(std::make_unique<TTempCleanPage>(*form.TS[5], form)),
-      Browser(std::make_unique<TBrowserPage>(*form.TS[6], form, [] {
-        return DataModuleMain ? DataModuleMain->ImageListMain : nullptr;
-      })) {
+      Browser(std::make_unique<TBrowserPage>(
+          *form.TS[6], form,
+          [] { return DataModuleMain ? DataModuleMain->ImageListMain : nullptr; })),
+      TaskManager(
+          std::make_unique<TTaskManagerPage>(*form.TS[1], *form.PageControl2, form.Timer2, form)) {
   RegisterJob(6, [this] { Rogue->RunRemoval(); });
   RegisterJob(16, [this] { TempClean->RunCleanJob(); });
   RegisterRegistryExportJobs();
@@ -34,4 +37,12 @@ void TFeaturePages::FirstVisitStartup() {
 
 void TFeaturePages::FirstVisitBrowser() {
   Browser->FirstVisit();
+}
+
+void TFeaturePages::FirstVisitTaskManager() {
+  TaskManager->FirstVisit();
+}
+
+void TFeaturePages::StopTaskManager() {
+  TaskManager->Shutdown();
 }

@@ -9,6 +9,7 @@ class TImmunityPage;
 class TStartupPage;
 class TTempCleanPage;
 class TBrowserPage;
+class TTaskManagerPage;
 
 class TFeaturePages {
  public:
@@ -21,10 +22,15 @@ class TFeaturePages {
   void FirstVisitStartup();
   // First visit of the browser page: every repair item checked.
   void FirstVisitBrowser();
+  // First visit of the task manager page: the performance sampler starts.
+  void FirstVisitTaskManager();
+  // Program end: the sampler stops (waited for at most 2 s).
+  void StopTaskManager();
 
-  std::unique_ptr<TRoguePage> Rogue;          // page 1, tabs 0 and 1
-  std::unique_ptr<TImmunityPage> Immunity;    // page 1, tabs 2 and 3
-  std::unique_ptr<TStartupPage> Startup;      // page 3
-  std::unique_ptr<TTempCleanPage> TempClean;  // page 6
-  std::unique_ptr<TBrowserPage> Browser;      // page 7, owns the IE extension enumerator
+  std::unique_ptr<TRoguePage> Rogue;              // page 1, tabs 0 and 1
+  std::unique_ptr<TImmunityPage> Immunity;        // page 1, tabs 2 and 3
+  std::unique_ptr<TStartupPage> Startup;          // page 3
+  std::unique_ptr<TTempCleanPage> TempClean;      // page 6
+  std::unique_ptr<TBrowserPage> Browser;          // page 7, owns the IE extension enumerator
+  std::unique_ptr<TTaskManagerPage> TaskManager;  // page 2
 };

@@ -2,6 +2,7 @@
 
 #include "app/FeaturePages.h"
 #include "app/JobRunner.h"
+#include "taskmgr/TaskManagerPage.h"
 #include "system/SysUtils.h"
 #include "toolkit/Application.h"
 #include "toolkit/Guarded.h"
@@ -115,6 +116,7 @@ void TFormMain::BuildLayout() {
   ProgressBar1->SetVisible(false);
 
   Pages = std::make_unique<TFeaturePages>(*this);
+  Timer2.OnTimer = [this](TTimer*) { Timer2Timer(); };
 }
 
 void TFormMain::BuildNavigation() {
@@ -249,6 +251,7 @@ bool TFormMain::FormCloseQuery() {
 }
 
 void TFormMain::FormClose() {
+  Guarded([&] { Pages->StopTaskManager(); });
   Guarded([&] {
     if (!IsZoomed(Handle())) AnimateWindow(Handle(), 300, AW_HIDE | AW_SLIDE | AW_HOR_NEGATIVE);
   });
@@ -282,7 +285,7 @@ void TFormMain::LinkLabel0101Click(TControl* sender) {
     if (CurrentNavTag == 2) {
       if (FirstVisit(2)) {
         EnableDebugPrivilege();
-        // The performance sampler starts here once the performance page exists.
+        Pages->FirstVisitTaskManager();
         Timer2.SetEnabled(true);
       }
       if (!Timer2.Enabled()) Timer2.SetEnabled(true);
@@ -329,5 +332,13 @@ void TFormMain::PaintPanel1Paint(TPaintPanel* sender, HDC dc) {
 }
 
 void TFormMain::PageControl2Change(TPageControl*) {
-  // The process tab's first-visit refresh joins here with the task manager.
+  Guarded([&] {
+    // The task manager's link is the second of NavLinks; before the first show it is not filled.
+    const TLinkLabel* link = NavLinks.size() > 1 ? NavLinks[1] : LinkLabel0102.get();
+    Pages->TaskManager->PageControl2Change(link->Caption());
+  });
+}
+
+void TFormMain::Timer2Timer() {
+  Guarded([&] { Pages->TaskManager->Timer2Timer(); });
 }

@@ -48,6 +48,7 @@ class TFormMain : public TForm, public IHost {
   void WinPanelOpenedClosed(TWinPanel* sender, TPanelStatus status);
   void PaintPanel1Paint(TPaintPanel* sender, HDC dc);
   void PageControl2Change(TPageControl* sender);
+  void Timer2Timer();
 
   // Shell state.
   std::string ApplicationDir;
