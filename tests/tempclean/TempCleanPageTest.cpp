@@ -73,7 +73,8 @@ TEST_F(TempCleanPage, StopShowsTheSummaryAtOnceAndAgainFromTheLastStep) {
   page_->SetReportInterval(0);
   bool stopped = false, runningBefore = false, idleAtOnce = false;
   page_->MemoTmpFile.OnChange = [&](TControl*) {
-    if (stopped || page_->MemoTmpFile.LineCount() < 2) return;
+    const auto shown = page_->MemoTmpFile.Lines();
+    if (stopped || shown.empty() || shown.back().find(" 成功.") == std::string::npos) return;
     stopped = true;
     runningBefore = !page_->BitBtnCleanTmpFile.Enabled();
     page_->BitBtnStopCleanTmpFile.Click();
@@ -85,9 +86,9 @@ TEST_F(TempCleanPage, StopShowsTheSummaryAtOnceAndAgainFromTheLastStep) {
   EXPECT_TRUE(idleAtOnce);
   EXPECT_TRUE(Idle());
 
-  // The deletion shown, then the stop's summary and the same again from the last step.
+  // One deletion shown, then the stop's summary and the same again from the last step.
   const auto lines = page_->MemoTmpFile.Lines();
-  ASSERT_EQ(lines.size(), 6u);
+  ASSERT_GE(lines.size(), 6u);  // more when the prefix held a file that could not be deleted
   const std::string summary = "临时文件清理完成,共成功删除了1个临时文件,释放了0KB空间.";
   EXPECT_EQ(lines.front(), "开始清理临时文件...");
   EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
