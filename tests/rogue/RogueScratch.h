@@ -100,8 +100,10 @@ class TRogueScratch {
       WIN32_FIND_DATAA fd;
       HANDLE h = FindFirstFileA((dir + "\\VeldorTest*").c_str(), &fd);
       if (h == INVALID_HANDLE_VALUE) continue;
-      do RemoveUnixTree(dir + "\\" + fd.cFileName);
-      while (FindNextFileA(h, &fd));
+      do {
+        const std::string path = dir + "\\" + fd.cFileName;
+        if (!RemoveUnixTree(path)) RemoveTree(path);
+      } while (FindNextFileA(h, &fd));
       FindClose(h);
     }
   }
