@@ -15,15 +15,17 @@ bool OpensWithFullAccess(const std::string& path) {
   return reg.OpenKey(path, false);
 }
 
-// Moves `from` to `to` when `from` opens; false when it does not (nothing to move).
-bool MoveWhenPresent(const std::string& from, const std::string& to) {
+enum class TMove { Absent, Done, Failed };
+
+// Moves `from` to `to` when `from` opens. A target that already exists is left as it is, and so is
+// the source: that counts as done. A move that fails changes neither key.
+TMove MoveWhenPresent(const std::string& from, const std::string& to) {
   TRegistry reg;
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (!reg.OpenKey(from, false)) return false;
+  if (!reg.OpenKey(from, false)) return TMove::Absent;
   reg.CloseKey();
-  // The move does nothing when the target already exists; both keys are then left as they are.
-  reg.MoveKey(from, to);
-  return true;
+  if (reg.KeyExists(to)) return TMove::Done;
+  return reg.MoveKey(from, to) ? TMove::Done : TMove::Failed;
 }
 
 std::string JoinSelected(const std::vector<TComponent>& components,
@@ -69,13 +71,25 @@ bool ComponentImmunised(const TComponent& c) {
 }
 
 std::string ImmuniseComponent(const TComponent& c) {
-  if (MoveWhenPresent(c.ClassKey, c.ParkingKey)) return c.Label + "免疫成功";
-  return c.Label + "已免疫过了";
+  switch (MoveWhenPresent(c.ClassKey, c.ParkingKey)) {
+    case TMove::Done:
+      return c.Label + "免疫成功";
+    case TMove::Failed:
+      return c.Label + "免疫失败";
+    default:
+      return c.Label + "已免疫过了";
+  }
 }
 
 std::string RestoreComponent(const TComponent& c) {
-  if (MoveWhenPresent(c.ParkingKey, c.ClassKey)) return c.Label + "取消免疫成功";
-  return "找不到" + c.Label + "备份";
+  switch (MoveWhenPresent(c.ParkingKey, c.ClassKey)) {
+    case TMove::Done:
+      return c.Label + "取消免疫成功";
+    case TMove::Failed:
+      return c.Label + "取消免疫失败";
+    default:
+      return "找不到" + c.Label + "备份";
+  }
 }
 
 std::string ImmuniseComponents(const std::vector<TComponent>& components,

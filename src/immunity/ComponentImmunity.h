@@ -29,10 +29,12 @@ void AppendResult(std::string& text, const std::string& message);
 bool ComponentImmunised(const TComponent& c);
 
 // Moves the class key to its parking key. Returns the component's message: L + "免疫成功" when
-// the class key opened (also when a parked copy already existed and nothing moved), otherwise
+// the class key opened and was moved (or a parked copy already existed and nothing moved),
+// L + "免疫失败" when the move could not be made (both keys are then as they were), otherwise
 // L + "已免疫过了".
 std::string ImmuniseComponent(const TComponent& c);
-// Moves the parking key back: L + "取消免疫成功", or "找不到" + L + "备份" when nothing is parked.
+// Moves the parking key back: L + "取消免疫成功", L + "取消免疫失败" when the move could not be
+// made (both keys as they were), or "找不到" + L + "备份" when nothing is parked.
 std::string RestoreComponent(const TComponent& c);
 
 // Applies ImmuniseComponent / RestoreComponent to the checked components in order and joins the

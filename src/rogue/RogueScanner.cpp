@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "system/FileOps.h"
+#include "system/FolderIdentity.h"
 #include "system/Registry.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
@@ -94,16 +95,24 @@ TRogueRemoval RemoveRogue(const std::string& relationValue) {
     Seams::Processes().WinExec(command, SW_HIDE);
     done.UninstallerStarted = true;
     done.Command = command;
-    // The uninstaller is not waited for: its folder goes at once. The tree deletion itself refuses
-    // folders far wider than a program's own, which an odd command could yield.
-    done.DeletedTree = UninstallCommandDir(command);
-    if (!done.DeletedTree.empty()) DeleteDirectoryTree(done.DeletedTree);
+    // The uninstaller is not waited for: its folder goes at once, but only when it is a program's
+    // own folder inside Program Files. A command may name any folder at all (the system folder, a
+    // network share, the host's files through a drive letter); such a folder is left alone.
+    const std::string dir = UninstallCommandDir(command);
+    if (!dir.empty() && IsDeletableProgramFolder(dir)) {
+      done.DeletedTree = dir;
+      DeleteDirectoryTree(dir);
+    }
   } else if (r.Kind == kRogueKindProgramFolder) {
     std::string folder = RogueProgramFolder(r.KeyPath);
     if (folder.empty() || !DirectoryExists(folder)) return done;
-    done.Command = folder + kFolderUninstaller;
-    Seams::Processes().WinExec(done.Command, SW_SHOW);
-    done.UninstallerStarted = true;
+    // Quoted, so that no "C:\Program.exe" runs in its place; a missing uninstaller starts nothing
+    // and the folder still goes.
+    if (FileExists(folder + kFolderUninstaller)) {
+      done.Command = "\"" + folder + kFolderUninstaller + "\"";
+      Seams::Processes().WinExec(done.Command, SW_SHOW);
+      done.UninstallerStarted = true;
+    }
     done.DeletedTree = folder;
     DeleteDirectoryTree(folder);
   }

@@ -50,7 +50,9 @@ struct TRogueRemoval {
 void DeleteRogueExtraKeys();
 
 // Removes the program a relation value names: id 3's extra keys; kind 11: the key's
-// "UninstallString" is started hidden and its directory part deleted; kind 33: the folder's
-// "Uninstall.exe" is started shown and the folder deleted. Uninstallers are not waited for.
+// "UninstallString" is started hidden and its directory part deleted when that is a program's own
+// folder inside Program Files (IsDeletableProgramFolder), left alone otherwise; kind 33: the
+// folder's "Uninstall.exe", when it exists, is started shown by its quoted path and the folder
+// deleted. Uninstallers are not waited for.
 // Registry failures other than a missing key or value throw.
 TRogueRemoval RemoveRogue(const std::string& relationValue);

@@ -1,5 +1,6 @@
 #include "startup/StartupItems.h"
 
+#include "system/FolderLinks.h"
 #include "system/Registry.h"
 #include "system/SysUtils.h"
 
@@ -111,9 +112,19 @@ std::string StartupLocationCode(const std::string& location) {
 }
 
 bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name) {
-  // Without a resolved folder the path would fall back to the root of the current drive.
-  if (folder.empty() || name.empty()) return false;
-  return DeleteFileA((IncludeTrailingBackslash(folder) + name).c_str()) != FALSE;
+  // Without a resolved folder the path would fall back to the root of the current drive; a name
+  // that is more than one entry's name would reach past the folder or match other entries.
+  if (folder.empty() || name.empty() || name == "." || name == ".." ||
+      LastDelimiter(name, "\\/:*?") != std::string::npos)
+    return false;
+  const std::string path = IncludeTrailingBackslash(folder) + name;
+  WIN32_FIND_DATAA fd;
+  TFindHandle find(FindFirstFileA(path.c_str(), &fd));
+  if (find.Get() == INVALID_HANDLE_VALUE) return false;
+  // A link goes as a link: under Wine DeleteFileA on a link to a file deletes that file instead.
+  if (IsLinkEntry(path, fd.dwFileAttributes)) return RemoveLinkEntry(path, fd.dwFileAttributes);
+  if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // sub-folders stay
+  return DeleteFileA(path.c_str()) != FALSE;
 }
 
 bool DeleteStartupEntry(const std::string& name, const std::string& location) {

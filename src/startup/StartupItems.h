@@ -51,5 +51,6 @@ std::string StartupLocationCode(const std::string& location);
 // Deletes the entry `name` from the place named by the location's code: a value of the matching
 // Run-type key, or the file of that name in the Startup folder. Unknown codes do nothing.
 bool DeleteStartupEntry(const std::string& name, const std::string& location);
-// Deletes only the entry itself (DeleteFileA: sub-folders stay). False when `folder` is empty.
+// Deletes only the entry itself: a file, or a link as a link (what it points to stays); sub-folders
+// stay. False when `folder` is empty or `name` is not a single entry's name.
 bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name);

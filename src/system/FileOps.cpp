@@ -2,12 +2,11 @@
 
 #include "system/FolderLinks.h"
 
-#include <shlobj.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "system/ProtectedFolders.h"
 #include "system/SysUtils.h"
 
 namespace {
@@ -126,113 +125,10 @@ bool DeleteEntry(const std::string& path, const std::string& name, DWORD attr,
   return DeleteFileA(path.c_str()) != FALSE;
 }
 
-// ---- The guard --------------------------------------------------------------------------------
-
-bool IsAbsolute(const std::string& p) {
-  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
-  if (p.size() >= 3 && letter(p[0]) && p[1] == ':' && p[2] == '\\') return true;
-  // UNC: \\server\..., but not the \\?\ and \\.\ device forms.
-  return p.size() >= 3 && p[0] == '\\' && p[1] == '\\' && p[2] != '\\' && p[2] != '?' &&
-         p[2] != '.';
-}
-
-// Full, long, upper-case form without a trailing "\" ("C:" for a drive root); "" on failure.
-std::string Canonical(const std::string& path) {
-  std::string p = path;
-  for (char& c : p)
-    if (c == '/') c = '\\';  // never the second byte of a double-byte character
-  std::vector<char> full(32768);
-  DWORD n = GetFullPathNameA(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return "";
-  std::string s = ExcludeTrailingBackslash(std::string(full.data(), n));
-  if (s.size() > 2) {  // short 8.3 parts become long ones where the path exists
-    std::vector<char> longer(32768);
-    n = GetLongPathNameA(s.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
-    if (n > 0 && n < longer.size()) s = ExcludeTrailingBackslash(std::string(longer.data(), n));
-  }
-  return AnsiUpperCase(s);
-}
-
-bool IsRoot(const std::string& canonical) {
-  if (canonical.size() <= 2) return true;  // "C:" or less
-  if (canonical.compare(0, 2, "\\\\") != 0) return false;
-  // \\server or \\server\share: at most one separator after the leading two.
-  int separators = 0;
-  for (size_t i = 2; i < canonical.size(); ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(canonical[i]))) {
-      ++i;
-      continue;
-    }
-    if (canonical[i] == '\\') ++separators;
-  }
-  return separators <= 1;
-}
-
-std::vector<std::string> ProtectedFolders() {
-  static const int kCsidls[] = {CSIDL_WINDOWS,
-                                CSIDL_SYSTEM,
-                                CSIDL_PROGRAM_FILES,
-                                CSIDL_PROGRAM_FILES_COMMON,
-                                CSIDL_PROFILE,
-                                CSIDL_DESKTOPDIRECTORY,
-                                CSIDL_PERSONAL,
-                                CSIDL_MYMUSIC,
-                                CSIDL_MYPICTURES,
-                                CSIDL_APPDATA,
-                                CSIDL_LOCAL_APPDATA,
-                                CSIDL_STARTMENU,
-                                CSIDL_PROGRAMS,
-                                CSIDL_STARTUP,
-                                CSIDL_FAVORITES,
-                                CSIDL_SENDTO,
-                                CSIDL_RECENT,
-                                CSIDL_TEMPLATES,
-                                CSIDL_FONTS,
-                                CSIDL_INTERNET_CACHE,
-                                CSIDL_COOKIES,
-                                CSIDL_HISTORY,
-                                CSIDL_COMMON_APPDATA,
-                                CSIDL_COMMON_DESKTOPDIRECTORY,
-                                CSIDL_COMMON_DOCUMENTS,
-                                CSIDL_COMMON_STARTMENU,
-                                CSIDL_COMMON_PROGRAMS,
-                                CSIDL_COMMON_STARTUP};
-  std::vector<std::string> folders;
-  for (int csidl : kCsidls) folders.push_back(GetSpecialFolder(csidl));
-  folders.push_back(GetWindowsDir());
-  folders.push_back(GetWindowsDir() + "Temp");
-  char system[MAX_PATH] = {};
-  const UINT n = GetSystemDirectoryA(system, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) folders.push_back(system);
-  folders.push_back(GetTempDir());
-  char profile[MAX_PATH] = {};  // Windows 9x has no CSIDL_PROFILE
-  const DWORD m = GetEnvironmentVariableA("USERPROFILE", profile, MAX_PATH);
-  if (m > 0 && m < MAX_PATH) folders.push_back(profile);
-  std::vector<std::string> canonical;
-  for (const auto& f : folders) {
-    if (f.empty()) continue;
-    const std::string c = Canonical(f);
-    if (!c.empty()) canonical.push_back(c);
-  }
-  return canonical;
-}
-
 }  // namespace
 
 bool IsFolderTooWideToDelete(const std::string& folder) {
-  std::string p = folder;
-  for (char& c : p)
-    if (c == '/') c = '\\';
-  if (!IsAbsolute(p)) return true;
-  const std::string f = Canonical(p);
-  if (f.empty() || IsRoot(f)) return true;
-  // Asking the shell for every folder takes a while; they do not move while the program runs.
-  static const std::vector<std::string> guardedFolders = ProtectedFolders();
-  for (const auto& guarded : guardedFolders) {
-    // The folder itself, or one that holds it.
-    if (guarded == f || guarded.compare(0, f.size() + 1, f + "\\") == 0) return true;
-  }
-  return false;
+  return IsProtectedFolder(folder);
 }
 
 bool DeleteDirectoryTree(const std::string& folder) {

@@ -4,10 +4,8 @@
 
 #include <string>
 
-// True for folders DeleteDirectoryTree must never touch: any path that is not absolute (drive
-// letter + ":\" or a UNC path), drive and share roots, the Windows, system, Program Files and
-// temporary folders, the user profile and the shell's special folders (desktop, documents, start
-// menu, application data ...), and every folder that contains one of them.
+// True for folders DeleteDirectoryTree must never touch: those of the one protected-folder list
+// (ProtectedFolders.h), the temporary folder included.
 bool IsFolderTooWideToDelete(const std::string& folder);
 
 // Deletes the folder with its files and subfolders, hidden, system and read-only ones included.

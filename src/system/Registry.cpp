@@ -19,6 +19,31 @@ std::string JoinKeyPath(const std::string& a, const std::string& b) {
   return a + "\\" + b;
 }
 
+// True when every key of the tree opens for reading and for deletion, so that a move about to
+// be made cannot stop half-way and leave the source partly deleted.
+bool TreeCanBeMoved(HKEY key) {
+  wchar_t name[256];  // key names are at most 255 characters
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    const LONG r = RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+    if (r == ERROR_NO_MORE_ITEMS) return true;
+    HKEY sub = nullptr;
+    if (r != ERROR_SUCCESS || RegOpenKeyExW(key, name, 0, KEY_READ | DELETE, &sub) != ERROR_SUCCESS)
+      return false;
+    const bool ok = TreeCanBeMoved(sub);
+    RegCloseKey(sub);
+    if (!ok) return false;
+  }
+}
+
+bool TreeCanBeMoved(HKEY base, const std::string& sub) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(base, sub.c_str(), 0, KEY_READ | DELETE, &key) != ERROR_SUCCESS) return false;
+  const bool ok = TreeCanBeMoved(key);
+  RegCloseKey(key);
+  return ok;
+}
+
 [[noreturn]] void Fail(const std::string& what, const std::string& name, LONG code) {
   throw ERegistryError(what + " '" + name + "' (error " + std::to_string(code) + ")");
 }
@@ -120,6 +145,7 @@ bool TRegistry::MoveKey(const std::string& oldPath, const std::string& newPath, 
   const std::string dst = AnsiUpperCase(to.Full);
   if (dst == src || dst.compare(0, src.size() + 1, src + "\\") == 0) return false;
   if (!KeyExists(oldPath) || KeyExists(newPath)) return false;
+  if (deleteSource && !TreeCanBeMoved(from.Base, from.Sub)) return false;
   if (!RegistryTree::CopyTree(from.Base, from.Sub, to.Base, to.Sub)) return false;
   return !deleteSource || RegistryTree::DeleteTree(from.Base, from.Sub);
 }

@@ -51,7 +51,8 @@ class TRegistry {
   bool DeleteKey(const std::string& path);
   // Moves a key (values of every type byte for byte, default value, subkeys) only when the source
   // exists and the target does not. When `deleteSource` is false it copies. A copy that fails
-  // part-way is taken back and the source is kept; a target inside the source is refused.
+  // part-way is taken back and the source is kept; a target inside the source is refused. A move
+  // whose source has a key that cannot be read or deleted is refused before anything changes.
   bool MoveKey(const std::string& oldPath, const std::string& newPath, bool deleteSource = true);
 
   // REG_SZ, or REG_EXPAND_SZ as stored (unexpanded); missing -> ""; any other type throws.

@@ -27,6 +27,8 @@ class TTempCleanPage : private ITmpCleanView {
   void BitBtnStopCleanTmpFileClick();
   // Job 16, on the job runner's worker thread; every control change goes through Synchronize.
   void RunCleanJob();
+  // How long reports gather before they are shown (TTmpCleanFeed::IntervalMs).
+  void SetReportInterval(DWORD ms) { feed_.IntervalMs = ms; }
 
   TTabSheet& TS6;
   TPanel PanelTmpBottom;  // bottom strip: picture and status label

@@ -1,13 +1,11 @@
 #include "tempclean/TempCleaner.h"
 
-#include <shlobj.h>
-
 #include <cstring>
 #include <mutex>
-#include <vector>
 
-#include "system/SysUtils.h"
 #include "system/FolderLinks.h"
+#include "system/ProtectedFolders.h"
+#include "system/SysUtils.h"
 #include "tempclean/UrlCache.h"
 
 namespace {
@@ -45,28 +43,12 @@ void RunStep(TStep&& step) {
   }
 }
 
-// Long, upper-case form without the trailing "\" ("C:" for a drive root).
-std::string FolderKey(const std::string& folder) {
-  std::string f = folder;
-  char longer[MAX_PATH * 2] = {};
-  const DWORD n = GetLongPathNameA(f.c_str(), longer, sizeof longer);
-  if (n > 0 && n < sizeof longer) f = longer;
-  return AnsiUpperCase(ExcludeTrailingBackslash(f));
-}
-
-bool IsRootKey(const std::string& key) {
-  if (key.size() <= 2) return true;  // "C:", "C", ""
-  if (key.compare(0, 2, "\\\\") != 0) return false;
-  // \\server or \\server\share
-  int separators = 0;
-  for (size_t i = 2; i < key.size(); ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(key[i]))) {
-      ++i;
-      continue;
-    }
-    if (key[i] == '\\') ++separators;
-  }
-  return separators <= 1;
+// A step's starting folder that is itself a link may lead anywhere: it is not entered.
+bool IsLinkFolder(const std::string& folder) {
+  const std::string f = ExcludeTrailingBackslash(folder);
+  if (f.size() <= 3) return false;  // a drive root is no link
+  const DWORD attr = GetFileAttributesA(f.c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && IsLinkEntry(f, attr);
 }
 
 }  // namespace
@@ -122,13 +104,13 @@ void TTempCleaner::CleanFile(const std::string& path, DWORD attributes) {
   const bool link = IsLinkEntry(path, attributes);
   // Removing a link frees nothing of the file it leads to, whose size a read would give.
   const unsigned long size = link ? 0 : static_cast<unsigned int>(GetFileSizeOf(path));
-  if (link)
-    RemoveLinkEntry(path, attributes);
-  else
-    DeleteFileA(path.c_str());
-  // Only whether the file is still there counts, not what the delete call said.
+  const bool removed =
+      link ? RemoveLinkEntry(path, attributes) : DeleteFileA(path.c_str()) != FALSE;
+  // The delete call must have succeeded: the existence test alone cannot see a path of MAX_PATH
+  // or more, or a name that does not survive the code page, and would call such files deleted.
+  // A file the call marked for deletion but that is still there is not gone either.
   TTmpCleanTotals totals;
-  if (FileExists(path)) {
+  if (!removed || FileExists(path)) {
     view_.AddLine(TmpInUseLine(path));
     totals = TmpCleanState.Totals();
   } else {
@@ -156,15 +138,18 @@ void RunTmpCleanJob(ITmpCleanView& view) {
     TTempCleaner cleaner(view);
     const std::string windows = GetWindowsDir();
     // Without the Windows folder, "Temp" alone would name a folder under the current one.
-    if (!windows.empty()) RunStep([&] { cleaner.CleanTmpDir(windows + "Temp"); });
+    if (!windows.empty() && !IsLinkFolder(windows + "Temp"))
+      RunStep([&] { cleaner.CleanTmpDir(windows + "Temp"); });
     RunStep([&] {
       const std::string temp = GetTempDir();
-      if (!IsTempFolderTooWide(temp)) cleaner.CleanTmpDir(temp);
+      if (!IsTempFolderTooWide(temp) && !IsLinkFolder(temp)) cleaner.CleanTmpDir(temp);
     });
     RunStep([&] { cleaner.CleanTmpFilesByExt("C:\\", false); });
-    if (!windows.empty()) RunStep([&] { cleaner.CleanTmpFilesByExt(windows, true); });
+    if (!windows.empty() && !IsLinkFolder(windows))
+      RunStep([&] { cleaner.CleanTmpFilesByExt(windows, true); });
     TmpCleanState.TmpCleanLastStep = true;
-    if (!windows.empty()) RunStep([&] { cleaner.CleanTmpFilesByExt(windows + "Temp", false); });
+    if (!windows.empty() && !IsLinkFolder(windows + "Temp"))
+      RunStep([&] { cleaner.CleanTmpFilesByExt(windows + "Temp", false); });
     if (CleanUrlCacheToo) RunStep(DeleteUrlCacheEntries);
   } catch (...) {
     // The buttons are put back below whatever happened.
@@ -181,22 +166,5 @@ std::string RequestTmpCleanStop() {
 }
 
 bool IsTempFolderTooWide(const std::string& folder) {
-  if (folder.empty()) return true;
-  const std::string key = FolderKey(folder);
-  if (IsRootKey(key)) return true;
-  std::vector<std::string> guarded = {
-      GetWindowsDir(), GetSpecialFolder(CSIDL_PROFILE), GetSpecialFolder(CSIDL_PERSONAL),
-      GetSpecialFolder(CSIDL_DESKTOPDIRECTORY), GetSpecialFolder(CSIDL_PROGRAM_FILES)};
-  char buf[MAX_PATH] = {};
-  DWORD n = GetSystemDirectoryA(buf, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) guarded.push_back(buf);
-  n = GetEnvironmentVariableA("USERPROFILE", buf, MAX_PATH);  // Windows 9x has no CSIDL_PROFILE
-  if (n > 0 && n < MAX_PATH) guarded.push_back(buf);
-  for (const std::string& g : guarded) {
-    if (g.empty()) continue;
-    const std::string other = FolderKey(g);
-    // The folder itself or one that holds it.
-    if (other == key || other.compare(0, key.size() + 1, key + "\\") == 0) return true;
-  }
-  return false;
+  return folder.empty() || IsProtectedFolder(folder, true);
 }

@@ -53,10 +53,11 @@ void RunTmpCleanJob(ITmpCleanView& view);
 // at once (the size text becomes "0.0KB" when nothing was deleted yet).
 std::string RequestTmpCleanStop();
 
-// True for a temporary folder that must not be emptied as a whole: no folder at all, a drive or
-// share root, or the Windows, system, profile, Documents, Desktop or Program Files folder, or a
-// folder holding one of them. (A program started from inside the temporary folder does not stop
-// the cleaning: its running file cannot be deleted and simply stays.) GetTempPathA falls back to
-// the profile or the Windows folder (the current folder on Windows 9x) when TMP and TEMP are not
-// set.
+// True for a temporary folder that must not be emptied as a whole: no folder at all, or one the
+// protected-folder list refuses (ProtectedFolders.h: roots, the Windows, system, profile,
+// application-data, Start menu, Favorites, Program Files and Common Files folders and the like,
+// or a folder holding one of them), the temporary folder itself excepted. (A program started from
+// inside the temporary folder does not stop the cleaning: its running file cannot be deleted and
+// simply stays.) GetTempPathA falls back to the profile or the Windows folder (the current folder
+// on Windows 9x) when TMP and TEMP are not set.
 bool IsTempFolderTooWide(const std::string& folder);

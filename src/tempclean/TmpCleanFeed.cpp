@@ -23,9 +23,8 @@ void TTmpCleanFeed::Pulse() {
   {
     std::lock_guard<std::mutex> hold(lock_);
     // A report after a quiet spell goes over at once; a fast run goes in batches.
-    due =
-        (lineCount_ > 0 || haveStatus_) &&
-        (!handedOver_ || GetTickCount() - lastHandOver_ >= kIntervalMs || lineCount_ >= kMaxLines);
+    due = (lineCount_ > 0 || haveStatus_) &&
+          (!handedOver_ || GetTickCount() - lastHandOver_ >= IntervalMs || lineCount_ >= kMaxLines);
   }
   if (due) Flush();
 }

@@ -32,6 +32,8 @@ class TTmpCleanFeed {
 
   static constexpr DWORD kIntervalMs = 100;
   static constexpr int kMaxLines = 2000;
+  // 0 hands every report over as it comes, so a stop can be made at a known file.
+  DWORD IntervalMs = kIntervalMs;
 
  private:
   std::mutex lock_;

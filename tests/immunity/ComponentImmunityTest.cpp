@@ -29,6 +29,40 @@ void FillRichKey(const std::string& path) {
   CreateKey(kHklm, path + "\\EmptyKey");
 }
 
+// Gives everyone exactly `access` on the key (and the right to change that again).
+bool SetKeyAccess(const std::string& path, DWORD access) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(kHklm, Sub(path).c_str(), 0, WRITE_DAC, &key) != ERROR_SUCCESS) return false;
+  SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+  PSID everyone = nullptr;
+  AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+  BYTE aclBuffer[256];
+  auto* acl = reinterpret_cast<ACL*>(aclBuffer);
+  InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION);
+  const DWORD denied = (KEY_ALL_ACCESS | DELETE) & ~(access | READ_CONTROL | WRITE_DAC);
+  if (denied) AddAccessDeniedAce(acl, ACL_REVISION, denied, everyone);
+  AddAccessAllowedAce(acl, ACL_REVISION, access | READ_CONTROL | WRITE_DAC, everyone);
+  SECURITY_DESCRIPTOR sd;
+  InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+  const bool ok = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+  FreeSid(everyone);
+  RegCloseKey(key);
+  return ok;
+}
+
+// A subkey whose access rules allow only `access`, opened to everyone again at the end.
+struct TLockedKey {
+  TLockedKey(const std::string& path, DWORD access) : Path(path) {
+    CreateKey(kHklm, path);
+    SetDword(kHklm, path, "Locked", 1);
+    Locked = SetKeyAccess(path, access);
+  }
+  ~TLockedKey() { SetKeyAccess(Path, KEY_ALL_ACCESS | DELETE); }
+  std::string Path;
+  bool Locked = false;
+};
+
 class Components : public testing::Test {
  protected:
   TComponent a_ = MakeComponent("组件甲", "{5EED0001-0000-4000-8000-00000000000A}");
@@ -64,6 +98,28 @@ TEST_F(Components, MissingOrAlreadyParkedKeysAreReportedAndLeftAlone) {
   EXPECT_EQ(ImmuniseComponent(a_), "组件甲免疫成功");
   EXPECT_EQ(ReadDword(kHklm, a_.ClassKey, "Which"), 1);
   EXPECT_EQ(ReadDword(kHklm, a_.ParkingKey, "Which"), 2);
+}
+
+TEST_F(Components, AMoveThatCannotBeMadeWholeIsReportedAndChangesNothing) {
+  // A subkey that cannot be read stops the copy; one that cannot be deleted stops the removal of
+  // the source after a whole copy was made. Both keys must stay exactly as they were.
+  for (const DWORD access : {DWORD(DELETE), DWORD(KEY_READ)}) {
+    FillRichKey(a_.ClassKey);
+    TLockedKey locked(a_.ClassKey + "\\Locked", access);
+    ASSERT_TRUE(locked.Locked);
+    const TKeyDump before = DumpKey(kHklm, a_.ClassKey);
+    EXPECT_EQ(ImmuniseComponent(a_), "组件甲免疫失败") << access;
+    EXPECT_FALSE(KeyExists(kHklm, a_.ParkingKey)) << access;
+    EXPECT_EQ(DumpKey(kHklm, a_.ClassKey), before) << access;
+  }
+  // The same when cancelling: the parked key stays whole and the class key is not made.
+  FillRichKey(a_.ParkingKey);
+  SHDeleteKeyA(kHklm, Sub(a_.ClassKey).c_str());
+  TLockedKey locked(a_.ParkingKey + "\\Locked", KEY_READ);
+  const TKeyDump parked = DumpKey(kHklm, a_.ParkingKey);
+  EXPECT_EQ(RestoreComponents({b_, a_}, {false, true}), "\r\n组件甲取消免疫失败");
+  EXPECT_FALSE(KeyExists(kHklm, a_.ClassKey));
+  EXPECT_EQ(DumpKey(kHklm, a_.ParkingKey), parked);
 }
 
 TEST_F(Components, CleanUpKeepsEveryParkedKeyThatWasNotRestored) {

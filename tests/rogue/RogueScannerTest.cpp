@@ -40,20 +40,21 @@ TEST_F(RogueScanner, OnlyKinds11And33WithAPathAreFindings) {
 }
 
 TEST_F(RogueScanner, KeyProgramRunsItsUninstallStringHiddenAndDeletesOnlyItsFolder) {
-  scratch_.InstallKeyProgram(kAlexaKey, "C:\\VeldorTest\\Uninst\\uninst.exe", " /S");
-  MakeFile("C:\\VeldorTest\\Keep\\keep.txt");
+  const std::string dir = TestProgramFolder();
+  scratch_.InstallKeyProgram(kAlexaKey, TestUninstaller(), " /S");
+  MakeFile(ProgramFiles() + "\\VeldorTestUninstKeep\\keep.txt");
   TRogueRemoval done = RemoveRogue(kAlexaRelation);
   auto calls = seams_.Processes.Calls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].CommandLine, "C:\\VeldorTest\\Uninst\\uninst.exe /S");
+  EXPECT_EQ(calls[0].CommandLine, TestUninstaller() + " /S");
   EXPECT_EQ(calls[0].ShowCommand, (UINT)SW_HIDE);
-  EXPECT_EQ(done.DeletedTree, "C:\\VeldorTest\\Uninst\\");
-  EXPECT_FALSE(Exists("C:\\VeldorTest\\Uninst"));
-  EXPECT_TRUE(Exists("C:\\VeldorTest\\Keep\\keep.txt"));
+  EXPECT_EQ(done.DeletedTree, dir + "\\");
+  EXPECT_FALSE(Exists(dir));
+  EXPECT_TRUE(Exists(ProgramFiles() + "\\VeldorTestUninstKeep\\keep.txt"));
   EXPECT_TRUE(KeyExists(kAlexaKey)) << "the key is the uninstaller's business";
 
   // An empty command, no command and a vanished key start and delete nothing.
-  scratch_.InstallKeyProgram(kAlexaKey, "C:\\VeldorTest\\Uninst\\uninst.exe");
+  scratch_.InstallKeyProgram(kAlexaKey, TestUninstaller());
   SetString(kAlexaKey, "UninstallString", "");
   EXPECT_FALSE(RemoveRogue(kAlexaRelation).UninstallerStarted);
   SHDeleteValueA(HKEY_LOCAL_MACHINE, kAlexaKey, "UninstallString");
@@ -61,40 +62,67 @@ TEST_F(RogueScanner, KeyProgramRunsItsUninstallStringHiddenAndDeletesOnlyItsFold
   SHDeleteKeyA(HKEY_LOCAL_MACHINE, kAlexaKey);
   EXPECT_FALSE(RemoveRogue(kAlexaRelation).UninstallerStarted);
   EXPECT_EQ(seams_.Processes.Count(), 1u);
-  EXPECT_TRUE(Exists("C:\\VeldorTest\\Uninst\\data.dat"));
+  EXPECT_TRUE(Exists(dir + "\\data.dat"));
 }
 
-TEST_F(RogueScanner, CommandsYieldingWideOrQuotedFoldersDeleteNothing) {
+TEST_F(RogueScanner, OnlyAProgramsOwnFolderInsideProgramFilesIsDeleted) {
   EXPECT_EQ(UninstallCommandDir("C:un.exe"), "C:");
   EXPECT_EQ(UninstallCommandDir("MsiExec.exe /X{2318C2B1}"), "");
   // A double-byte character whose second byte is "\" ends no folder.
   EXPECT_EQ(UninstallCommandDir("C:\\VeldorTest\\Uninst\\\x81\x5C.exe /S"),
             "C:\\VeldorTest\\Uninst\\");
-  // An uninstaller straight in Program Files would make Program Files its folder.
-  MakeFile(ProgramFiles() + "\\VeldorTestKeep\\keep.txt");
-  SetString(kAlexaKey, "UninstallString", ProgramFiles() + "\\uninst.exe /S");
-  EXPECT_EQ(RemoveRogue(kAlexaRelation).DeletedTree, ProgramFiles() + "\\");
-  EXPECT_TRUE(Exists(ProgramFiles() + "\\VeldorTestKeep\\keep.txt"));
-  RemoveTree(ProgramFiles() + "\\VeldorTestKeep");
-  // A quoted command keeps its quote in the directory part, which is no absolute folder.
-  scratch_.InstallKeyProgram(kAlexaKey, "C:\\VeldorTest\\Uninst\\uninst.exe");
-  SetString(kAlexaKey, "UninstallString", "\"C:\\VeldorTest\\Uninst\\uninst.exe\" /S");
-  EXPECT_EQ(RemoveRogue(kAlexaRelation).DeletedTree, "\"C:\\VeldorTest\\Uninst\\");
-  EXPECT_TRUE(Exists("C:\\VeldorTest\\Uninst\\data.dat"));
+  ASSERT_TRUE(IsWine()) << "the host's files and links are reached from the Unix side";
+  char system[MAX_PATH] = {};
+  GetSystemDirectoryA(system, MAX_PATH);
+  const std::string drivers = std::string(system) + "\\VeldorTestDrivers";
+  // What each command's folder holds must survive; the uninstaller is started all the same.
+  std::string unixKeep = UnixPathOf(ProgramFiles() + "\\VeldorTestKeep");
+  for (char& c : unixKeep)
+    if (c == '/') c = '\\';
+  MakeFile("C:\\VeldorTest\\Outside\\sub\\keep.txt");
+  ASSERT_TRUE(MakeUnixSymlink("C:\\VeldorTest\\Outside", ProgramFiles() + "\\VeldorTestLink"));
+  const std::pair<std::string, std::string> kept[] = {
+      {ProgramFiles() + "\\uninst.exe /S", ProgramFiles() + "\\VeldorTestKeep\\keep.txt"},
+      {CommonFiles() + "\\uninst.exe", CommonFiles() + "\\VeldorTestKeep\\keep.txt"},
+      {drivers + "\\x.exe", drivers + "\\keep.sys"},
+      {"Z:" + unixKeep + "\\x.exe", ProgramFiles() + "\\VeldorTestKeep\\keep.txt"},
+      {"C:\\VeldorTest\\Uninst\\x.exe", "C:\\VeldorTest\\Uninst\\keep.txt"},
+      {ProgramFiles() + "\\VeldorTestLink\\sub\\x.exe", "C:\\VeldorTest\\Outside\\sub\\keep.txt"},
+      {ProgramFiles() + "\\..\\VeldorTest\\Uninst\\x.exe", "C:\\VeldorTest\\Uninst\\keep.txt"},
+      // A quoted command keeps its quote in the directory part, which is no absolute folder.
+      {std::string("\"") + TestUninstaller() + "\" /S", TestProgramFolder() + "\\keep.txt"},
+  };
+  for (const auto& [command, file] : kept) MakeFile(file);
+  for (const auto& [command, file] : kept) {
+    SetString(kAlexaKey, "UninstallString", command);
+    const TRogueRemoval done = RemoveRogue(kAlexaRelation);
+    EXPECT_TRUE(done.UninstallerStarted) << command;
+    EXPECT_EQ(done.DeletedTree, "") << command;
+    EXPECT_TRUE(Exists(file)) << command;
+  }
+  // Inside the common program files folder, a program's own folder goes.
+  MakeFile(CommonFiles() + "\\VeldorTestShared\\data.dat");
+  SetString(kAlexaKey, "UninstallString", CommonFiles() + "\\VeldorTestShared\\un.exe");
+  EXPECT_EQ(RemoveRogue(kAlexaRelation).DeletedTree, CommonFiles() + "\\VeldorTestShared\\");
+  EXPECT_FALSE(Exists(CommonFiles() + "\\VeldorTestShared"));
 }
 
-TEST_F(RogueScanner, FolderProgramRunsUninstallExeShownAndDeletesTheFolder) {
+TEST_F(RogueScanner, FolderProgramRunsItsQuotedUninstallExeShownAndDeletesTheFolder) {
   scratch_.InstallFolderProgram();
   MakeFile(ProgramFiles() + "\\Sogou PXP Keep\\keep.txt");
   RemoveRogue(kSogouRelation);
   auto calls = seams_.Processes.Calls();
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].CommandLine, SogouFolder() + "\\Uninstall.exe");
+  EXPECT_EQ(calls[0].CommandLine, std::string("\"") + SogouFolder() + "\\Uninstall.exe\"");
   EXPECT_EQ(calls[0].ShowCommand, (UINT)SW_SHOW);
   EXPECT_FALSE(Exists(SogouFolder()));
   EXPECT_TRUE(Exists(ProgramFiles() + "\\Sogou PXP Keep\\keep.txt"));
-  RemoveTree(ProgramFiles() + "\\Sogou PXP Keep");
   EXPECT_FALSE(RemoveRogue(kSogouRelation).UninstallerStarted) << "vanished: nothing to start";
+  // Without its uninstaller nothing starts, and the folder still goes.
+  MakeFile(SogouFolder() + "\\skin\\a.bmp");
+  EXPECT_FALSE(RemoveRogue(kSogouRelation).UninstallerStarted);
+  EXPECT_FALSE(Exists(SogouFolder()));
+  EXPECT_EQ(seams_.Processes.Count(), 1u);
 }
 
 TEST_F(RogueScanner, ExtraKeysOfId3GoOnlyWhereTheyExist) {
@@ -120,16 +148,14 @@ TEST_F(RogueScanner, RealUninstallerRunsFromTheFolderThatIsDeleted) {
   // A copy of the command interpreter is the uninstaller; the marker's path comes from the
   // environment so that the command holds no "\" after the uninstaller's own folder.
   seams_.Processes.SetStartForReal(true);
-  MakeFile("C:\\VeldorTest\\Uninst\\data.dat");
+  MakeFile(TestProgramFolder() + "\\data.dat");
   MakeFile("C:\\VeldorTest\\Out\\keep.txt");
-  ASSERT_TRUE(
-      CopyFileA("C:\\windows\\system32\\cmd.exe", "C:\\VeldorTest\\Uninst\\uninst.exe", FALSE));
+  ASSERT_TRUE(CopyFileA("C:\\windows\\system32\\cmd.exe", TestUninstaller().c_str(), FALSE));
   SetEnvironmentVariableA("VELDOR_ROGUE_MARKER", "C:\\VeldorTest\\Out\\ran.txt");
-  SetString(kAlexaKey, "UninstallString",
-            "C:\\VeldorTest\\Uninst\\uninst.exe /c echo ran>%VELDOR_ROGUE_MARKER%");
+  SetString(kAlexaKey, "UninstallString", TestUninstaller() + " /c echo ran>%VELDOR_ROGUE_MARKER%");
   EXPECT_TRUE(RemoveRogue(kAlexaRelation).UninstallerStarted);
   for (int i = 0; i < 100 && !Exists("C:\\VeldorTest\\Out\\ran.txt"); ++i) Sleep(100);
   EXPECT_TRUE(Exists("C:\\VeldorTest\\Out\\ran.txt")) << "the uninstaller did not run";
-  EXPECT_FALSE(Exists("C:\\VeldorTest\\Uninst\\data.dat"));
+  EXPECT_FALSE(Exists(TestProgramFolder() + "\\data.dat"));
   SetEnvironmentVariableA("VELDOR_ROGUE_MARKER", nullptr);
 }

@@ -1,6 +1,7 @@
 // Stand-ins for the three rogue programs in the real places of the test prefix (uninstall keys
-// below HKEY_LOCAL_MACHINE, "Sogou PXP" below Program Files) and scratch folders below
-// C:\VeldorTest, made straight through the Win32 API and removed again around every test.
+// below HKEY_LOCAL_MACHINE, "Sogou PXP" and uninstaller folders below Program Files) and scratch
+// folders below C:\VeldorTest, made straight through the Win32 API and removed again around every
+// test.
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,8 @@
 #include <shlwapi.h>
 
 #include <string>
+
+#include "support/WineUnix.h"
 
 namespace rogue_test {
 
@@ -23,8 +26,20 @@ inline std::string ProgramFiles() {
   SHGetSpecialFolderPathA(nullptr, buf, CSIDL_PROGRAM_FILES, FALSE);
   return buf;
 }
+inline std::string CommonFiles() {
+  char buf[MAX_PATH] = "";
+  SHGetSpecialFolderPathA(nullptr, buf, CSIDL_PROGRAM_FILES_COMMON, FALSE);
+  return buf;
+}
 inline std::string SogouFolder() {
   return ProgramFiles() + "\\Sogou PXP";
+}
+// A kind-11 program's own folder inside Program Files, and its uninstaller.
+inline std::string TestProgramFolder() {
+  return ProgramFiles() + "\\VeldorTestUninst";
+}
+inline std::string TestUninstaller() {
+  return TestProgramFolder() + "\\uninst.exe";
 }
 
 inline bool Exists(const std::string& path) {
@@ -76,7 +91,21 @@ class TRogueScratch {
           kEventlog + std::string("P4P Keep")})
       SHDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
     RemoveTree(SogouFolder());
-    RemoveTree("C:\\VeldorTest");
+    RemoveTree(SogouFolder() + " Keep");
+    // Without following links, which some tests make.
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    for (const std::string& dir :
+         {ProgramFiles(), CommonFiles(), std::string(system), std::string("C:")}) {
+      WIN32_FIND_DATAA fd;
+      HANDLE h = FindFirstFileA((dir + "\\VeldorTest*").c_str(), &fd);
+      if (h == INVALID_HANDLE_VALUE) continue;
+      do {
+        const std::string path = dir + "\\" + fd.cFileName;
+        if (!RemoveUnixTree(path)) RemoveTree(path);
+      } while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
   }
 
   // A kind-11 program: its key, and with `uninstaller` a folder holding it and a data file, named

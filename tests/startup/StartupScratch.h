@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/Scratch.h"
+
 namespace startup_test {
 
 inline std::string Unique(const std::string& stem) {
@@ -17,10 +19,6 @@ inline std::string Unique(const std::string& stem) {
 
 inline bool ValueExists(HKEY root, const std::string& path, const std::string& name) {
   return SHGetValueA(root, path.c_str(), name.c_str(), nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
-inline bool PathExists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 class TStartupScratch {

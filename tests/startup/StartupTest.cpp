@@ -6,6 +6,8 @@
 #include "startup/StartupItems.h"
 #include "startup/StartupPage.h"
 #include "support/RecordingSeams.h"
+#include "support/Scratch.h"
+#include "support/WineUnix.h"
 #include "toolkit/Form.h"
 #include "toolkit/ProgressBar.h"
 #include "toolkit/StatusBar.h"
@@ -189,6 +191,18 @@ TEST(StartupItems, DeletionTouchesExactlyTheCodedEntry) {
   EXPECT_TRUE(PathExists(longer) && PathExists(stem));
   EXPECT_FALSE(DeleteStartupEntry(Unique("fdir"), sub + ",09"));
   EXPECT_TRUE(PathExists(inner));
+  EXPECT_FALSE(DeleteStartupEntry(Unique("fdir") + "\\inner.exe", inner + ",09"));
+  EXPECT_TRUE(PathExists(inner)) << "only the folder's own entries";
+
+  // A link goes as a link; the file it points to, outside, stays.
+  ASSERT_TRUE(IsWine()) << "links are made from the Unix side";
+  TScratchDir outside(CurrentTestName());
+  const std::string target = outside.Path() + "app.exe";
+  WriteTextFile(target, "program");
+  ASSERT_TRUE(MakeUnixSymlink(target, scratch.Folder + "\\" + Unique("link") + ".exe"));
+  EXPECT_TRUE(DeleteStartupEntry(Unique("link") + ".exe", "x,09"));
+  EXPECT_FALSE(PathExists(scratch.Folder + "\\" + Unique("link") + ".exe"));
+  EXPECT_EQ(ReadTextFile(target), "program");
 
   // An unresolved folder must not turn the name into a path relative to the current directory
   // or drive (both are the drive's root here).

@@ -59,8 +59,12 @@ bool StartUnixProgram(const std::vector<std::string>& argv) {
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
     return false;
-  if (pi.hThread) CloseHandle(pi.hThread);
-  if (pi.hProcess) CloseHandle(pi.hProcess);
+  // For a Unix program Wine returns no process handle and leaves stale data in the thread handle;
+  // closing that would close some other handle of this process.
+  if (pi.hProcess) {
+    if (pi.hThread) CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
   return true;
 }
 

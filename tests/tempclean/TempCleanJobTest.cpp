@@ -26,6 +26,8 @@ class TempCleanJob : public testing::Test {
 TEST_F(TempCleanJob, EveryStepCleansItsOwnFolderWithItsOwnFilter) {
   const std::string temp = GetTempDir();
   ASSERT_EQ(temp, temp_.Path());
+  TRecordingView before;
+  RunTmpCleanJob(before);  // whatever the prefix's folders held goes first
   // Windows "Temp": everything, hidden and system files too; subfolders removed.
   TFixedPlaceDir wsub(win_ + "Temp\\VeldorTest_TCJob\\");
   CreateDirectoryA((wsub.Path() + "deep").c_str(), nullptr);
@@ -119,6 +121,8 @@ TEST_F(TempCleanJob, ASecondJobWaitsUntilTheRunningOneHasEnded) {
       TRecordingView::SetRunning(running);
     }
   } a, b;
+  TRecordingView before;
+  RunTmpCleanJob(before);  // whatever the prefix's folders held goes first
   std::thread first([&] { RunTmpCleanJob(a); });
   while (a.Started == 0) Sleep(5);
   RequestTmpCleanStop();  // the stopped job must finish its steps on its own state
@@ -127,4 +131,19 @@ TEST_F(TempCleanJob, ASecondJobWaitsUntilTheRunningOneHasEnded) {
   second.join();
   EXPECT_LT(a.Ended.load(), b.Started.load());
   EXPECT_EQ(b.Lines(), (std::vector<std::string>{"开始清理临时文件...", "", kZeroSummary}));
+}
+
+TEST_F(TempCleanJob, ATemporaryFolderThatIsALinkIsNotEntered) {
+  ASSERT_TRUE(IsWine()) << "links are made from the Unix side";
+  TFixedPlaceDir target("C:\\VeldorTest_TCLinkTarget\\");
+  MakeFile(target.Path() + "keep.txt", 10);
+  const std::string link = "C:\\VeldorTest_TCLink";
+  RemoveUnixTree(link);
+  ASSERT_TRUE(MakeUnixSymlink(target.Path(), link));
+  for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, (link + "\\").c_str());
+  TRecordingView view;
+  RunTmpCleanJob(view);
+  for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, temp_.Path().c_str());
+  EXPECT_TRUE(Exists(target.Path() + "keep.txt"));
+  RemoveUnixTree(link);
 }

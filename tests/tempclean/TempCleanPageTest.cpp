@@ -68,10 +68,13 @@ TEST_F(TempCleanPage, StopShowsTheSummaryAtOnceAndAgainFromTheLastStep) {
   for (int i = 0; i < 300; ++i) MakeFile(dir.Path() + "f" + std::to_string(i), 10);
   MakeFile(temp_.Path() + "later.txt", 10);
   MakeFile("C:\\VeldorTest_TCStop.tmp", 10);
-  // Stops once deletions are shown, while the worker waits for that hand-over.
+  // Every report is shown as it comes: the stop is made at the first deletion shown, while the
+  // worker waits for that hand-over.
+  page_->SetReportInterval(0);
   bool stopped = false, runningBefore = false, idleAtOnce = false;
   page_->MemoTmpFile.OnChange = [&](TControl*) {
-    if (stopped || page_->MemoTmpFile.LineCount() < 2) return;
+    const auto shown = page_->MemoTmpFile.Lines();
+    if (stopped || shown.empty() || shown.back().find(" 成功.") == std::string::npos) return;
     stopped = true;
     runningBefore = !page_->BitBtnCleanTmpFile.Enabled();
     page_->BitBtnStopCleanTmpFile.Click();
@@ -83,20 +86,17 @@ TEST_F(TempCleanPage, StopShowsTheSummaryAtOnceAndAgainFromTheLastStep) {
   EXPECT_TRUE(idleAtOnce);
   EXPECT_TRUE(Idle());
 
-  // Every deletion shown, then the stop's summary and the same again from the last step.
+  // One deletion shown, then the stop's summary and the same again from the last step.
   const auto lines = page_->MemoTmpFile.Lines();
-  ASSERT_GE(lines.size(), 6u);
-  const size_t deleted = lines.size() - 5;
-  const std::string summary =
-      "临时文件清理完成,共成功删除了" + std::to_string(deleted) + "个临时文件,释放了0KB空间.";
+  ASSERT_GE(lines.size(), 6u);  // more when the prefix held a file that could not be deleted
+  const std::string summary = "临时文件清理完成,共成功删除了1个临时文件,释放了0KB空间.";
   EXPECT_EQ(lines.front(), "开始清理临时文件...");
   EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
             (std::vector<std::string>{"", summary, "", summary}));
   EXPECT_EQ(page_->LabelDelTmpFile.Caption(), summary);
   int left = 0;
   for (int i = 0; i < 300; ++i) left += Exists(dir.Path() + "f" + std::to_string(i));
-  EXPECT_EQ(left, 300 - static_cast<int>(deleted));
-  EXPECT_GT(left, 0);
+  EXPECT_GE(left, 299);  // the one shown may have been another file of the prefix's
   // The later steps ended at their first entry.
   EXPECT_TRUE(Exists(temp_.Path() + "later.txt"));
   EXPECT_TRUE(DeleteFileA("C:\\VeldorTest_TCStop.tmp"));

@@ -65,6 +65,44 @@ TEST_F(TempCleaner, StopEndsTheNestedListingAndItsCallerAtTheirNextEntries) {
   EXPECT_EQ(left, 4);
 }
 
+TEST_F(TempCleaner, OnlyASucceededDeletionCounts) {
+  // A path of MAX_PATH or more, and a name outside the code page (made on the Unix side, listed in
+  // a form that names nothing), cannot be deleted through the ANSI calls: both stay uncounted.
+  ASSERT_TRUE(IsWine()) << "the odd name is made from the Unix side";
+  const std::string longRoot = Sub("long"), oddRoot = Sub("odd");
+  std::wstring deep = L"\\\\?\\" + std::wstring(longRoot.begin(), longRoot.end());
+  for (int i = 0; i < 2; ++i) {  // a folder that can still be listed, a file that cannot be named
+    deep += std::wstring(60, L'd') + L"\\";
+    CreateDirectoryW(deep.c_str(), nullptr);
+  }
+  const std::wstring longFile = deep + std::wstring(100, L'f') + L".tmp";
+  CloseHandle(CreateFileW(longFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  ASSERT_NE(GetFileAttributesW(longFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  const auto oddEntries = [&] {
+    int n = 0;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((oddRoot + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return n;
+    do n += fd.cFileName[0] != '.';
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return n;
+  };
+  ASSERT_TRUE(StartUnixProgram(
+      {"/bin/sh", "-c", "cd '" + UnixPathOf(oddRoot) + "' && touch $(printf '\\377\\376').tmp"}));
+  for (int i = 0; i < 100 && oddEntries() == 0; ++i) Sleep(50);
+  ASSERT_EQ(oddEntries(), 1);
+
+  cleaner_.CleanTmpFilesByExt(longRoot, true);
+  cleaner_.CleanTmpDir(oddRoot);
+  EXPECT_EQ(view_.Lines().size(), 2u);
+  for (const std::string& line : view_.Lines())
+    EXPECT_NE(line.find(" 失败,文件正在使用中."), std::string::npos) << line;
+  EXPECT_EQ(view_.LastStatus(), Progress(0, ""));
+  EXPECT_NE(GetFileAttributesW(longFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(oddEntries(), 1);
+}
+
 TEST_F(TempCleaner, LinksAreRemovedAsLinksAndNeverLeadTheCleaningAway) {
   ASSERT_TRUE(IsWine()) << "links are made from the Unix side";
   TScratchDir outside(CurrentTestName() + "_target");
@@ -92,19 +130,24 @@ TEST_F(TempCleaner, LinksAreRemovedAsLinksAndNeverLeadTheCleaningAway) {
   EXPECT_FALSE(Exists(d + "tofull"));
   EXPECT_FALSE(Exists(d + "toempty"));
   EXPECT_EQ(view_.Lines().size(), 2u);
+  for (auto& l : view_.Lines()) printf("LINE %s\n", l.c_str());
   for (const char* kept : {"full\\keep.txt", "full\\keep.tmp", "full\\sub\\keep.log", "empty"})
     EXPECT_TRUE(Exists(outside.Path() + kept)) << kept;
   EXPECT_EQ(GetFileSizeOf(outside.Path() + "file.tmp"), 5000);
 }
 
-TEST(TempFolderGuard, RefusesRootsAndFoldersHoldingTheSystemOrProfile) {
+TEST(TempFolderGuard, RefusesRootsAndEveryProtectedFolderButTheTemporaryOne) {
   const std::string windows = GetWindowsDir(), profile = GetSpecialFolder(CSIDL_PROFILE);
   for (const std::string wide : {"", "C:\\", "c:", "\\\\server\\share\\"})
     EXPECT_TRUE(IsTempFolderTooWide(wide)) << wide;
   EXPECT_TRUE(IsTempFolderTooWide(windows));
   EXPECT_TRUE(IsTempFolderTooWide(profile));
   EXPECT_TRUE(IsTempFolderTooWide(ExtractFilePath(profile)));
+  for (int csidl : {CSIDL_APPDATA, CSIDL_COMMON_APPDATA, CSIDL_STARTMENU, CSIDL_FAVORITES,
+                    CSIDL_PROGRAM_FILES_COMMON, CSIDL_COMMON_DOCUMENTS})
+    EXPECT_TRUE(IsTempFolderTooWide(GetSpecialFolder(csidl) + "\\")) << csidl;
   EXPECT_FALSE(IsTempFolderTooWide(profile + "\\Temp\\"));
+  EXPECT_FALSE(IsTempFolderTooWide(GetTempDir()));
 }
 
 TEST(UrlCache, DeleteUrlCacheEntriesEmptiesTheCache) {

@@ -1,0 +1,75 @@
+#include "system/FolderIdentity.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include "system/FolderLinks.h"
+#include "system/ProtectedFolders.h"
+#include "system/SysUtils.h"
+
+namespace {
+
+struct TIdentity {
+  DWORD Volume = 0, High = 0, Low = 0;
+  bool operator==(const TIdentity&) const = default;
+};
+
+bool IdentityOf(const std::string& path, TIdentity& id) {
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const BOOL ok = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  if (!ok) return false;
+  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return true;
+}
+
+char DriveLetter(const std::string& canonical) {
+  const bool drive =
+      canonical.size() >= 2 && canonical[1] == ':' && canonical[0] >= 'A' && canonical[0] <= 'Z';
+  return drive ? canonical[0] : '\0';
+}
+
+}  // namespace
+
+bool SameFileObject(const std::string& a, const std::string& b) {
+  TIdentity x, y;
+  return IdentityOf(a, x) && IdentityOf(b, y) && x == y;
+}
+
+bool IsStrictlyInsideFolder(const std::string& folder, const std::string& container) {
+  const std::string inner = CanonicalFolder(folder), outer = CanonicalFolder(container);
+  // Only a drive letter names a local drive; a substituted drive is another letter for the same
+  // folders, so the letter must be the container's own.
+  const char letter = DriveLetter(inner);
+  if (!letter || letter != DriveLetter(outer)) return false;
+  const char root[] = {letter, ':', '\\', '\0'};
+  if (GetDriveTypeA(root) != DRIVE_FIXED) return false;
+  TIdentity target;
+  if (!IdentityOf(outer, target)) return false;
+  // Up from the folder itself, one real folder at a time, until the container is met.
+  std::string step = inner;
+  while (step.size() > 3) {
+    const DWORD attr = GetFileAttributesA(step.c_str());
+    if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY) ||
+        IsLinkEntry(step, attr))
+      return false;
+    const std::string parent = ExcludeTrailingBackslash(ExtractFilePath(step));
+    if (parent.size() >= step.size()) return false;
+    TIdentity id;
+    if (IdentityOf(parent.size() == 2 ? parent + "\\" : parent, id) && id == target) return true;
+    step = parent;
+  }
+  return false;
+}
+
+bool IsDeletableProgramFolder(const std::string& folder) {
+  if (IsProtectedFolder(folder)) return false;
+  for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILES_COMMON}) {
+    const std::string container = GetSpecialFolder(csidl);
+    if (!container.empty() && IsStrictlyInsideFolder(folder, container)) return true;
+  }
+  return false;
+}

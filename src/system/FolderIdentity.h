@@ -1,0 +1,18 @@
+// Folders compared by what they are on disk (volume serial number and file index), not by how a
+// path spells them: drive letters, short names, "..", network and substituted drives and links
+// all give other spellings of the same folder, or the spelling of one folder for another.
+#pragma once
+
+#include <string>
+
+// True when both paths open the same existing file or folder.
+bool SameFileObject(const std::string& a, const std::string& b);
+
+// True when `folder` lies strictly below `container` on the same local fixed drive, reached
+// from it through real folders only (no step of the way, the folder included, is a link).
+bool IsStrictlyInsideFolder(const std::string& folder, const std::string& container);
+
+// True for the only folders that a path read from the registry may have deleted: strictly inside
+// the Program Files folder or the common program files folder (as above), and no protected folder
+// (ProtectedFolders.h).
+bool IsDeletableProgramFolder(const std::string& folder);

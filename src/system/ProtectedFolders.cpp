@@ -1,0 +1,143 @@
+#include "system/ProtectedFolders.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "system/SysUtils.h"
+
+namespace {
+
+bool IsAbsolute(const std::string& p) {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  if (p.size() >= 3 && letter(p[0]) && p[1] == ':' && p[2] == '\\') return true;
+  // UNC: \\server\..., but not the \\?\ and \\.\ device forms.
+  return p.size() >= 3 && p[0] == '\\' && p[1] == '\\' && p[2] != '\\' && p[2] != '?' &&
+         p[2] != '.';
+}
+
+bool IsRoot(const std::string& canonical) {
+  if (canonical.size() <= 2) return true;  // "C:" or less
+  if (canonical.compare(0, 2, "\\\\") != 0) return false;
+  // \\server or \\server\share: at most one separator after the leading two.
+  int separators = 0;
+  for (size_t i = 2; i < canonical.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(canonical[i]))) {
+      ++i;
+      continue;
+    }
+    if (canonical[i] == '\\') ++separators;
+  }
+  return separators <= 1;
+}
+
+std::string EnvironmentFolder(const char* name) {
+  char buf[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableA(name, buf, MAX_PATH);
+  return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
+}
+
+// Every folder but the temporary one, which the environment may change while the program runs.
+std::vector<std::string> FixedProtectedFolders() {
+  static const int kCsidls[] = {CSIDL_WINDOWS,
+                                CSIDL_SYSTEM,
+                                CSIDL_SYSTEMX86,
+                                CSIDL_PROGRAM_FILES,
+                                CSIDL_PROGRAM_FILESX86,
+                                CSIDL_PROGRAM_FILES_COMMON,
+                                CSIDL_PROGRAM_FILES_COMMONX86,
+                                CSIDL_PROFILE,
+                                CSIDL_DESKTOPDIRECTORY,
+                                CSIDL_PERSONAL,
+                                CSIDL_MYMUSIC,
+                                CSIDL_MYPICTURES,
+                                CSIDL_MYVIDEO,
+                                CSIDL_APPDATA,
+                                CSIDL_LOCAL_APPDATA,
+                                CSIDL_STARTMENU,
+                                CSIDL_PROGRAMS,
+                                CSIDL_STARTUP,
+                                CSIDL_FAVORITES,
+                                CSIDL_SENDTO,
+                                CSIDL_RECENT,
+                                CSIDL_TEMPLATES,
+                                CSIDL_NETHOOD,
+                                CSIDL_PRINTHOOD,
+                                CSIDL_FONTS,
+                                CSIDL_INTERNET_CACHE,
+                                CSIDL_COOKIES,
+                                CSIDL_HISTORY,
+                                CSIDL_ADMINTOOLS,
+                                CSIDL_CDBURN_AREA,
+                                CSIDL_COMMON_APPDATA,
+                                CSIDL_COMMON_DESKTOPDIRECTORY,
+                                CSIDL_COMMON_DOCUMENTS,
+                                CSIDL_COMMON_MUSIC,
+                                CSIDL_COMMON_PICTURES,
+                                CSIDL_COMMON_VIDEO,
+                                CSIDL_COMMON_STARTMENU,
+                                CSIDL_COMMON_PROGRAMS,
+                                CSIDL_COMMON_STARTUP,
+                                CSIDL_COMMON_FAVORITES,
+                                CSIDL_COMMON_TEMPLATES,
+                                CSIDL_COMMON_ADMINTOOLS,
+                                CSIDL_RESOURCES};
+  std::vector<std::string> folders;
+  for (int csidl : kCsidls) folders.push_back(GetSpecialFolder(csidl));
+  folders.push_back(GetWindowsDir());
+  folders.push_back(GetWindowsDir() + "Temp");
+  char system[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryA(system, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) folders.push_back(system);
+  // Windows 9x has no CSIDL_PROFILE; "All Users" has no special folder of its own.
+  for (const char* name : {"USERPROFILE", "ALLUSERSPROFILE", "ProgramFiles", "CommonProgramFiles",
+                           "ProgramData", "PUBLIC", "APPDATA", "LOCALAPPDATA", "SystemRoot"})
+    folders.push_back(EnvironmentFolder(name));
+  std::vector<std::string> canonical;
+  for (const auto& f : folders) {
+    if (f.empty()) continue;
+    const std::string c = CanonicalFolder(f);
+    if (!c.empty() && !IsRoot(c)) canonical.push_back(c);
+  }
+  return canonical;
+}
+
+// The folder itself, or one that holds it.
+bool IsOrHolds(const std::string& folder, const std::string& guarded) {
+  return guarded == folder || guarded.compare(0, folder.size() + 1, folder + "\\") == 0;
+}
+
+}  // namespace
+
+std::string CanonicalFolder(const std::string& path) {
+  std::string p = path;
+  for (char& c : p)
+    if (c == '/') c = '\\';  // never the second byte of a double-byte character
+  std::vector<char> full(32768);
+  DWORD n = GetFullPathNameA(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return "";
+  std::string s = ExcludeTrailingBackslash(std::string(full.data(), n));
+  if (s.size() > 2) {  // short 8.3 parts become long ones where the path exists
+    std::vector<char> longer(32768);
+    n = GetLongPathNameA(s.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
+    if (n > 0 && n < longer.size()) s = ExcludeTrailingBackslash(std::string(longer.data(), n));
+  }
+  return AnsiUpperCase(s);
+}
+
+bool IsProtectedFolder(const std::string& folder, bool allowTempFolder) {
+  std::string p = folder;
+  for (char& c : p)
+    if (c == '/') c = '\\';
+  if (!IsAbsolute(p)) return true;
+  const std::string f = CanonicalFolder(p);
+  if (f.empty() || IsRoot(f)) return true;
+  // Asking the shell for every folder takes a while; they do not move while the program runs.
+  static const std::vector<std::string> fixed = FixedProtectedFolders();
+  for (const auto& guarded : fixed)
+    if (IsOrHolds(f, guarded)) return true;
+  if (allowTempFolder) return false;
+  const std::string temp = CanonicalFolder(GetTempDir());
+  return !temp.empty() && IsOrHolds(f, temp);
+}

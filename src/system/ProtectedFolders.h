@@ -1,0 +1,18 @@
+// The one list of folders that no deletion may empty, shared by every feature that deletes
+// folders or empties them: the tree deletion, and the temporary-file cleaner's check of the
+// temporary folder it is given.
+#pragma once
+
+#include <string>
+
+// Full, long, upper-case form of a path without a trailing "\" ("C:" for a drive root); "" when
+// it cannot be formed.
+std::string CanonicalFolder(const std::string& path);
+
+// True for a folder that must never be emptied or deleted as a whole: any path that is not
+// absolute (drive letter + ":\" or a UNC path), drive and share roots, the Windows, system,
+// Program Files, Common Files and temporary folders, the user and All Users profiles and the
+// shell's special folders (desktop, documents, application data, start menu, favourites ...), and
+// every folder that holds one of them. With `allowTempFolder` the temporary folder itself is not
+// counted (the cleaner empties it), though every other entry still is.
+bool IsProtectedFolder(const std::string& folder, bool allowTempFolder = false);
