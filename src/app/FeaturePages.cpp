@@ -1,8 +1,10 @@
 #include "app/FeaturePages.h"
 
 #include "app/JobRunner.h"
+#include "app/SettingsPage.h"
 #include "app/UnitMain.h"
 #include "immunity/ImmunityPage.h"
+#include "regbackup/RegBackupPage.h"
 #include "rogue/RoguePage.h"
 #include "startup/StartupPage.h"
 #include "tempclean/TempCleanPage.h"
@@ -11,7 +13,9 @@ TFeaturePages::TFeaturePages(TFormMain& form)
     : Rogue(std::make_unique<TRoguePage>(*form.TabRogueScan, *form.TabRogueClean, form)),
       Immunity(std::make_unique<TImmunityPage>(*form.TabComponents, *form.TabPlugins, form)),
       Startup(std::make_unique<TStartupPage>(*form.TS[2], form)),
-      TempClean(std::make_unique<TTempCleanPage>(*form.TS[5], form)) {
+      TempClean(std::make_unique<TTempCleanPage>(*form.TS[5], form)),
+      RegBackup(std::make_unique<TRegBackupPage>(*form.TS[7], form)),
+      Settings(std::make_unique<TSettingsPage>(*form.TS[8], form)) {
   RegisterJob(6, [this] { Rogue->RunRemoval(); });
   RegisterJob(16, [this] { TempClean->RunCleanJob(); });
   RegisterRegistryExportJobs();

@@ -8,6 +8,8 @@ class TRoguePage;
 class TImmunityPage;
 class TStartupPage;
 class TTempCleanPage;
+class TRegBackupPage;
+class TSettingsPage;
 
 class TFeaturePages {
  public:
@@ -23,4 +25,6 @@ class TFeaturePages {
   std::unique_ptr<TImmunityPage> Immunity;    // page 1, tabs 2 and 3
   std::unique_ptr<TStartupPage> Startup;      // page 3
   std::unique_ptr<TTempCleanPage> TempClean;  // page 6
+  std::unique_ptr<TRegBackupPage> RegBackup;  // page 8
+  std::unique_ptr<TSettingsPage> Settings;    // page 9
 };
