@@ -74,7 +74,7 @@ TEST_F(RegBackupPage, BackupReplacesTheOldFileAndTheRegistryEditorImportsItAgain
   WriteTextFile(file, "OLD");
   seams_.Processes.SetStartForReal(true);
   seams_.FileDialogs.QueueFileName(dir_.Path() + "whole.txt");  // another extension
-  seams_.MessageBoxes.QueueAnswer(IDYES);                      // replace the existing file
+  seams_.MessageBoxes.QueueAnswer(IDYES);                       // replace the existing file
 
   page_->BitBtnRegBak.Click();
 
@@ -189,5 +189,6 @@ TEST(Rotation, TheDroppedSlotGoesOnlyAfterTheNewExportExists) {
   EXPECT_GT(GetFileSizeOf(dir.Path() + "reg1.reg"), 1000);
   EXPECT_FALSE(PathExists(dir.Path() + "reg2.reg"));
   EXPECT_EQ(ReadTextFile(dir.Path() + "reg3.reg"), "day 3");
-  EXPECT_EQ(seams.Processes.Calls().back().CommandLine, EditorCommand("/e", dir.Path() + "reg1.reg"));
+  EXPECT_EQ(seams.Processes.Calls().back().CommandLine,
+            EditorCommand("/e", dir.Path() + "reg1.reg"));
 }
