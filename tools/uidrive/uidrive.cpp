@@ -5,6 +5,8 @@
 //   uidrive click CAPTION       click the first visible control with that window text
 //   uidrive tab CAPTION         select the tab with that caption
 //   uidrive close TITLE         ask that window to close
+//   uidrive tray left|right     click the main window's notification-area icon (the pointer is
+//                               put in the window first, so a menu opens where a picture shows it)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -132,6 +134,18 @@ int main(int argc, char** argv) {
   if (!main) return 1;
   g_text = text;
   g_found = nullptr;
+  if (verb == "tray") {
+    RECT r;
+    GetWindowRect(main, &r);
+    SetCursorPos(r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2);
+    const LPARAM mouse = std::strcmp(text, "right") == 0 ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+    PostMessageA(main, WM_USER + 1, 1, mouse);
+    Sleep(500);
+    // Point at the first item, as a user about to choose would.
+    SetCursorPos(r.left + (r.right - r.left) / 2 + 20, r.top + (r.bottom - r.top) / 2 + 10);
+    Sleep(300);
+    return 0;
+  }
   if (verb == "tab") {
     EnumChildWindows(main, FindTab, 0);
     return g_found ? 0 : 1;
