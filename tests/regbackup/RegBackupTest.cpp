@@ -43,6 +43,25 @@ std::string EditorCommand(const char* option, const std::string& file) {
   return command;
 }
 
+// An editor that ends at once without writing anything, and notes whether either button could be
+// pressed meanwhile.
+class TIdleEditor : public IProcessStarter {
+ public:
+  explicit TIdleEditor(const TRegBackupPage*& page) : page_(page) {}
+  UINT WinExec(const std::string&, UINT) override { return 0; }
+  bool RunAndWait(const std::string&, const std::string&) override {
+    ++Runs;
+    if (page_->BitBtnRegBak.Enabled() || page_->BitBtnRegRes.Enabled())
+      ButtonsOnWhileRunning = true;
+    return true;
+  }
+  int Runs = 0;
+  bool ButtonsOnWhileRunning = false;
+
+ private:
+  const TRegBackupPage*& page_;
+};
+
 class RegBackupPage : public testing::Test {
  protected:
   RegBackupPage()
@@ -119,10 +138,17 @@ TEST_F(RegBackupPage, AnExistingFileStaysWhenTheUserSaysNoOrTheExportFails) {
   EXPECT_EQ(ReadTextFile(file), "OLD");
 
   // The editor ends without writing anything: the old file comes back.
+  const TRegBackupPage* page = page_.get();
+  TIdleEditor editor(page);
+  Seams::SetProcesses(&editor);
   seams_.FileDialogs.QueueFileName(file);
   seams_.MessageBoxes.QueueAnswer(IDYES);
   page_->BitBtnRegBakClick();
-  EXPECT_EQ(seams_.Processes.Count(), 1u);
+  Seams::SetProcesses(&seams_.Processes);
+  EXPECT_EQ(editor.Runs, 1);
+  EXPECT_FALSE(editor.ButtonsOnWhileRunning);
+  EXPECT_TRUE(page_->BitBtnRegBak.Enabled());
+  EXPECT_TRUE(page_->BitBtnRegRes.Enabled());
   EXPECT_EQ(ReadTextFile(file), "OLD");
   EXPECT_FALSE(PathExists(file + ".~1"));
   EXPECT_EQ(Boxes().back().Text,
