@@ -57,7 +57,7 @@ class TFormMain : public TForm, public IHost {
   // Sets Closing and asks every background loop to stop, once. Pages with a loop that must end
   // with the program (a sampler, a scan) register their stop here.
   void StopBackgroundWork();
-  void AddStopHook(std::function<void()> stop) { stopHooks_.push_back(std::move(stop)); }
+  void AddStopHook(std::function<void()> stop) override { stopHooks_.push_back(std::move(stop)); }
 
   // Shell state.
   std::string ApplicationDir;
