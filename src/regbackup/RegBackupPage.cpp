@@ -87,7 +87,7 @@ void TRegBackupPage::Backup() {
   if (FileExists(file)) {
     const std::string question =
         std::string("注意!要备份的注册表文件已经存在!") + "\r\n" + "确认要继续吗？";
-    if (Seams::MessageBoxes().Show(host_.MainWindow(), question, "备份注册表",
+    if (Seams::MessageBoxes().Show(host_.MainWindow(), question, "Confirm",
                                    MB_YESNO | MB_ICONQUESTION) != IDYES)
       return;
   }

@@ -13,6 +13,8 @@ std::string MoveAside(const std::string& file) {
 }
 
 TExportOutcome ExportRegistryReplacing(const std::string& file, DWORD timeoutMs) {
+  // A folder of that name is never moved: no export can be written there anyway.
+  if (DirectoryExists(file)) return TExportOutcome::NotWritten;
   std::string aside;
   if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
     aside = MoveAside(file);

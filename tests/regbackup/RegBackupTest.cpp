@@ -161,6 +161,16 @@ TEST_F(RegBackupPage, AnExistingFileStaysWhenTheUserSaysNoOrTheExportFails) {
   page_->BitBtnRegBakClick();
   EXPECT_EQ(ReadTextFile(file), "OLD");
   EXPECT_EQ(Boxes().back().Caption, "备份注册表");
+
+  // A folder of the chosen name is neither moved nor written into.
+  const std::string folder = dir_.Path() + "folder.reg";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  WriteTextFile(folder + "\\inside.txt", "x");
+  seams_.FileDialogs.QueueFileName(dir_.Path() + "folder");
+  page_->BitBtnRegBakClick();
+  EXPECT_EQ(ReadTextFile(folder + "\\inside.txt"), "x");
+  EXPECT_EQ(Boxes().back().Text,
+            "备份注册表文件 " + folder + " 失败!请确认文件名或者目录名中不含有空格!");
 }
 
 TEST_F(RegBackupPage, NamesWithSpacesAndMissingOrForeignFilesAreRefusedBeforeAnythingRuns) {
