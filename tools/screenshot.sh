@@ -32,6 +32,22 @@ for cmd in "$@"; do
 done
 sleep "${SCREENSHOT_DELAY:-2}"
 read -r x y w h < <("$here/wine-run" "$build/uidrive.exe" rect "Veldor 1.2" | tr -d "\r" || echo 0 0 1024 768)
-xwd -root -display "$display" | /usr/bin/convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage "$out"
+# Pop-ups owned by the window (menus, message boxes) come out black in a capture of the root
+# under Xvfb, though each holds its picture: capture those one by one and lay them over it.
+shots=$(mktemp -d)
+layers=()
+for id in $(xwininfo -display "$display" -root -tree | grep -oE '^ {8}0x[0-9a-f]+'); do
+  info=$(xwininfo -display "$display" -id "$id")
+  grep -q IsViewable <<<"$info" || continue
+  px=$(awk '/Absolute upper-left X/{print $4}' <<<"$info")
+  py=$(awk '/Absolute upper-left Y/{print $4}' <<<"$info")
+  pw=$(awk '/Width:/{print $2}' <<<"$info")
+  [ "$pw" -lt "$w" ] || continue  # the window itself, the desktop and its task bar are fine
+  xwd -id "$id" -display "$display" | /usr/bin/convert xwd:- "$shots/$id.png" || continue
+  layers+=("$shots/$id.png" -geometry "+$px+$py" -composite)
+done
+xwd -root -display "$display" | /usr/bin/convert xwd:- "${layers[@]}" \
+  -crop "${w}x${h}+${x}+${y}" +repage "$out"
+rm -rf "$shots"
 "$here/wine-run" "$build/uidrive.exe" close "Veldor 1.2" >/dev/null 2>&1 || true
 echo "screenshot: $out"

@@ -2,9 +2,11 @@
 
 #include "app/DataModuleMain.h"
 #include "app/JobRunner.h"
+#include "app/SettingsPage.h"
 #include "app/UnitMain.h"
 #include "browser/BrowserPage.h"
 #include "immunity/ImmunityPage.h"
+#include "regbackup/RegBackupPage.h"
 #include "rogue/RoguePage.h"
 #include "startup/StartupPage.h"
 #include "taskmgr/TaskManagerPage.h"
@@ -19,10 +21,15 @@ TFeaturePages::TFeaturePages(TFormMain& form)
           *form.TS[6], form,
           [] { return DataModuleMain ? DataModuleMain->ImageListMain : nullptr; })),
       TaskManager(
-          std::make_unique<TTaskManagerPage>(*form.TS[1], *form.PageControl2, form.Timer2, form)) {
+          std::make_unique<TTaskManagerPage>(*form.TS[1], *form.PageControl2, form.Timer2, form)),
+
+      RegBackup(std::make_unique<TRegBackupPage>(*form.TS[7], form)),
+      Settings(std::make_unique<TSettingsPage>(*form.TS[8], form)) {
   RegisterJob(6, [this] { Rogue->RunRemoval(); });
   RegisterJob(16, [this] { TempClean->RunCleanJob(); });
   RegisterRegistryExportJobs();
+  // The sampler ends with the program, whichever way it exits (waited for at most 2 s).
+  form.AddStopHook([this] { TaskManager->Shutdown(); });
 }
 
 TFeaturePages::~TFeaturePages() = default;
@@ -41,8 +48,4 @@ void TFeaturePages::FirstVisitBrowser() {
 
 void TFeaturePages::FirstVisitTaskManager() {
   TaskManager->FirstVisit();
-}
-
-void TFeaturePages::StopTaskManager() {
-  TaskManager->Shutdown();
 }

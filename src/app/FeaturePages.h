@@ -10,6 +10,8 @@ class TStartupPage;
 class TTempCleanPage;
 class TBrowserPage;
 class TTaskManagerPage;
+class TRegBackupPage;
+class TSettingsPage;
 
 class TFeaturePages {
  public:
@@ -24,8 +26,6 @@ class TFeaturePages {
   void FirstVisitBrowser();
   // First visit of the task manager page: the performance sampler starts.
   void FirstVisitTaskManager();
-  // Program end: the sampler stops (waited for at most 2 s).
-  void StopTaskManager();
 
   std::unique_ptr<TRoguePage> Rogue;              // page 1, tabs 0 and 1
   std::unique_ptr<TImmunityPage> Immunity;        // page 1, tabs 2 and 3
@@ -33,4 +33,6 @@ class TFeaturePages {
   std::unique_ptr<TTempCleanPage> TempClean;      // page 6
   std::unique_ptr<TBrowserPage> Browser;          // page 7, owns the IE extension enumerator
   std::unique_ptr<TTaskManagerPage> TaskManager;  // page 2
+  std::unique_ptr<TRegBackupPage> RegBackup;      // page 8
+  std::unique_ptr<TSettingsPage> Settings;        // page 9
 };

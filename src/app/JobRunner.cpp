@@ -3,7 +3,7 @@
 #include <map>
 #include <mutex>
 
-#include "system/Seams.h"
+#include "regbackup/Rotation.h"
 
 std::atomic<WORD> JobCode{0};
 std::string RegBakDir;
@@ -70,14 +70,7 @@ int RunningWorkers() {
   return g_running.load();
 }
 
-std::string RegistryExportCommand(const std::string& backupDir, WORD code) {
-  static const char* const kSlots[] = {"reg1.reg", "reg2.reg", "reg3.reg"};
-  if (code < 7 || code > 9) return {};
-  return "regedit.exe /e " + backupDir + kSlots[code - 7];
-}
-
 void RegisterRegistryExportJobs() {
   for (WORD code = 7; code <= 9; ++code)
-    RegisterJob(code,
-                [code] { Seams::Processes().WinExec(RegistryExportCommand(RegBakDir, code), 5); });
+    RegisterJob(code, [code] { RunRotationExport(RegBakDir, code - 6, RotationDrop.load()); });
 }

@@ -40,9 +40,7 @@ int RunningWorkers();
 // The registry backup folder (with a trailing "\") that jobs 7-9 export into; set by the
 // settings at first show.
 extern std::string RegBakDir;
-// Registers jobs 7, 8 and 9: start the registry editor's whole-registry export into slot 1, 2 or 3
-// of RegBakDir, shown, without waiting for it.
+// Registers jobs 7, 8 and 9: the registry editor's whole-registry export into slot 1, 2 or 3 of
+// RegBakDir. The worker waits for the editor (bounded) and drops the slot named by RotationDrop
+// only once the new export exists.
 void RegisterRegistryExportJobs();
-
-// The registry export command of jobs 7, 8 and 9 for a backup folder ending in "\".
-std::string RegistryExportCommand(const std::string& backupDir, WORD code);

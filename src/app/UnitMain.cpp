@@ -3,6 +3,8 @@
 #include "app/FeaturePages.h"
 #include "app/JobRunner.h"
 #include "taskmgr/TaskManagerPage.h"
+#include "app/SettingsPage.h"
+#include "app/TrayIcon.h"
 #include "system/SysUtils.h"
 #include "toolkit/Application.h"
 #include "toolkit/Guarded.h"
@@ -27,13 +29,18 @@ TFormMain::TFormMain() : TForm("TFormMain", true) {
   SendMessageA(Handle(), WM_SETICON, ICON_SMALL, (LPARAM)icon);
   BuildLayout();
   BuildNavigation();
+  Tray = std::make_unique<TTrayIcon>(Handle(), [this] { ExitProgram(); });
   FormCreate();
   creating_ = false;
 }
 
 TFormMain::~TFormMain() {
+  // After an exit from the tray menu the window outlives the message loop: its destroy step
+  // still runs, while everything it touches is alive.
+  if (Handle()) FormDestroy();
   UnregisterJobs();
   Pages.reset();
+  Tray.reset();
   if (FormMain == this) FormMain = nullptr;
 }
 
@@ -241,24 +248,44 @@ void TFormMain::FormShow() {
       NavPanels[i]->SetTitleImageClosed(Panel_Clean->TitleImageClosed());
     }
     LinkLabel0101Click(LinkLabel0101.get());
-    // Task list images, settings, tray icon and hot key join here with their pages.
+    // Task list images join here with their page.
+    Pages->Settings->LoadSettings(ApplicationDir + "config.ini", *Tray);
   });
 }
 
 bool TFormMain::FormCloseQuery() {
-  closing_ = true;
+  StopBackgroundWork();
   return true;
 }
 
 void TFormMain::FormClose() {
-  Guarded([&] { Pages->StopTaskManager(); });
+  Guarded([&] { Tray->Remove(); });
   Guarded([&] {
     if (!IsZoomed(Handle())) AnimateWindow(Handle(), 300, AW_HIDE | AW_SLIDE | AW_HOR_NEGATIVE);
   });
 }
 
 void TFormMain::FormDestroy() {
-  // The tray icon and the registry cleaner's registry object are released here once they exist.
+  Guarded([&] { Tray->Remove(); });
+  // The registry cleaner's registry object is released here once it exists.
+}
+
+void TFormMain::StopBackgroundWork() {
+  closing_ = true;
+  if (stopped_) return;
+  stopped_ = true;
+  for (auto& stop : stopHooks_) Guarded(stop);
+}
+
+void TFormMain::ExitProgram() {
+  Guarded([&] { StopBackgroundWork(); });
+  Guarded([&] { Tray->Remove(); });
+  PostQuitMessage(0);
+}
+
+LRESULT TFormMain::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (Tray) Guarded([&] { Tray->HandleMessage(msg, wParam, lParam); });
+  return TForm::WndProc(msg, wParam, lParam);
 }
 
 void TFormMain::StartJob(WORD code) {

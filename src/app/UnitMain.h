@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "toolkit/Timer.h"
 
 class TFeaturePages;
+class TTrayIcon;
 
 class TFormMain : public TForm, public IHost {
  public:
@@ -49,6 +51,14 @@ class TFormMain : public TForm, public IHost {
   void PaintPanel1Paint(TPaintPanel* sender, HDC dc);
   void PageControl2Change(TPageControl* sender);
   void Timer2Timer();
+
+  // The one exit path of "退出程序(&E)": background work is asked to stop, the tray icon goes and
+  // the message loop ends; the window is destroyed after that, when nothing runs on it any more.
+  void ExitProgram();
+  // Sets Closing and asks every background loop to stop, once. Pages with a loop that must end
+  // with the program (a sampler, a scan) register their stop here.
+  void StopBackgroundWork();
+  void AddStopHook(std::function<void()> stop) override { stopHooks_.push_back(std::move(stop)); }
 
   // Shell state.
   std::string ApplicationDir;
@@ -86,12 +96,14 @@ class TFormMain : public TForm, public IHost {
   TTimer Timer2{1000};
 
   std::unique_ptr<TFeaturePages> Pages;  // the feature pages living on the sheets above
+  std::unique_ptr<TTrayIcon> Tray;       // notification-area icon, its menu and the hot key
 
  protected:
   bool CloseQuery() override { return FormCloseQuery(); }
   void DoClose() override { FormClose(); }
   void DoShow() override;
   void DoDestroy() override { FormDestroy(); }
+  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   void BuildLayout();
@@ -102,6 +114,8 @@ class TFormMain : public TForm, public IHost {
   bool closing_ = false;
   bool creating_ = true;
   std::array<int, 13> firstVisitRuns_{};
+  std::vector<std::function<void()>> stopHooks_;
+  bool stopped_ = false;
 };
 
 extern TFormMain* FormMain;

@@ -226,8 +226,8 @@ void TBrowserPage::RemoveCheckedToolbars() {
       // A library of the system serves many classes: only its toolbar entry goes.
       const std::string server = UnregisterableServer(Sweeper.ReadServerPath(classId));
       if (!server.empty())
-        Seams::Processes().RunAndWaitFor(Regsvr32Path(), UnregisterCommandLine(server),
-                                         kUnregisterWaitMs);
+        Seams::Processes().RunAndWaitAtMost(Regsvr32Path(), UnregisterCommandLine(server),
+                                            kUnregisterWaitMs);
       else
         Sweeper.DeleteToolbar(classId);
     }

@@ -23,6 +23,11 @@ class TRealProcesses : public IProcessStarter {
   }
 
   bool RunAndWait(const std::string& applicationPath, const std::string& commandLine) override {
+    return RunAndWaitAtMost(applicationPath, commandLine, INFINITE) != kProcessNotStarted;
+  }
+
+  int RunAndWaitAtMost(const std::string& applicationPath, const std::string& commandLine,
+                       DWORD timeoutMs) override {
     std::vector<char> cmd(commandLine.begin(), commandLine.end());
     cmd.push_back('\0');  // CreateProcessA may write into the command line
     STARTUPINFOA si{};
@@ -30,62 +35,39 @@ class TRealProcesses : public IProcessStarter {
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(applicationPath.empty() ? nullptr : applicationPath.c_str(), cmd.data(),
                         nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-      return false;
+      return kProcessNotStarted;
     CloseHandle(pi.hThread);
-    WaitPumping(pi.hProcess);
+    const bool ended = WaitPumping(pi.hProcess, timeoutMs);
     CloseHandle(pi.hProcess);
-    return true;
-  }
-
-  bool RunAndWaitFor(const std::string& applicationPath, const std::string& commandLine,
-                     DWORD timeoutMs) override {
-    std::vector<char> cmd(commandLine.begin(), commandLine.end());
-    cmd.push_back('\0');
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = SW_HIDE;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(applicationPath.empty() ? nullptr : applicationPath.c_str(), cmd.data(),
-                        nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-      return false;
-    CloseHandle(pi.hThread);
-    const DWORD deadline = GetTickCount() + timeoutMs;
-    for (;;) {
-      const DWORD now = GetTickCount();
-      const DWORD left = static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
-      const DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, left, QS_ALLINPUT);
-      if (r != WAIT_OBJECT_0 + 1) break;  // ended, timed out, or the wait failed
-      MSG msg;
-      bool quit = false;
-      while (!quit && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-          PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop further out
-          quit = true;
-          break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-      if (quit) break;
-    }
-    CloseHandle(pi.hProcess);
-    return true;
+    return ended ? kProcessEnded : kProcessStillRunning;
   }
 
  private:
-  // Waits for the process while the calling thread's windows go on answering.
-  static void WaitPumping(HANDLE process) {
+  // Waits for the process while the calling thread's windows go on answering; false when the
+  // time ran out first.
+  static bool WaitPumping(HANDLE process, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
     for (;;) {
-      const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLINPUT);
-      if (r != WAIT_OBJECT_0 + 1) return;  // ended, or the wait itself failed
+      DWORD left = INFINITE;
+      if (timeoutMs != INFINITE) {
+        const DWORD spent = GetTickCount() - start;
+        if (spent >= timeoutMs) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        left = timeoutMs - spent;
+      }
+      const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT);
+      if (r == WAIT_TIMEOUT) return false;
+      if (r == WAIT_OBJECT_0) return true;
+      if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
           // The loop that asked to quit is further out: finish waiting, then hand it back.
-          WaitForSingleObject(process, INFINITE);
+          const DWORD spent = GetTickCount() - start;
+          const DWORD rest =
+              timeoutMs == INFINITE ? INFINITE : (spent >= timeoutMs ? 0 : timeoutMs - spent);
+          const bool ended = WaitForSingleObject(process, rest) == WAIT_OBJECT_0;
           PostQuitMessage(static_cast<int>(msg.wParam));
-          return;
+          return ended;
         }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -208,6 +190,11 @@ TSeam<IClipboard, TRealClipboard> gClipboard;
 TSeam<IFileDialogs, TRealFileDialogs> gFileDialogs;
 
 }  // namespace
+
+int IProcessStarter::RunAndWaitAtMost(const std::string& applicationPath,
+                                      const std::string& commandLine, DWORD) {
+  return RunAndWait(applicationPath, commandLine) ? kProcessEnded : kProcessNotStarted;
+}
 
 namespace Seams {
 

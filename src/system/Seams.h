@@ -22,14 +22,16 @@ class IProcessStarter {
   // CreateProcessA without special flags, then waits for the process to end while letting the
   // calling thread's window messages run. Returns false when the process could not be started.
   virtual bool RunAndWait(const std::string& applicationPath, const std::string& commandLine) = 0;
-  // As RunAndWait, but gives up waiting after `timeoutMs` (the process runs on). True when the
-  // process was started.
-  virtual bool RunAndWaitFor(const std::string& applicationPath, const std::string& commandLine,
-                             DWORD timeoutMs) {
-    (void)timeoutMs;
-    return RunAndWait(applicationPath, commandLine);
-  }
+  // As RunAndWait, but stops waiting after `timeoutMs` (the process runs on). Returns one of
+  // kProcessNotStarted, kProcessEnded, kProcessStillRunning. Starters that cannot bound the wait
+  // wait to the end.
+  virtual int RunAndWaitAtMost(const std::string& applicationPath, const std::string& commandLine,
+                               DWORD timeoutMs);
 };
+
+constexpr int kProcessNotStarted = 0;
+constexpr int kProcessEnded = 1;
+constexpr int kProcessStillRunning = 2;
 
 class IShellOpener {
  public:

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 class TStatusBar;
 class TProgressBar;
 
@@ -20,4 +22,7 @@ class IHost {
   virtual void StartJob(WORD code) = 0;
   // True once the user asked the main window to close.
   virtual bool Closing() = 0;
+  // A background loop (sampler, scan) registers how to stop it; the program's exit paths run
+  // every registered stop once, right after Closing is set.
+  virtual void AddStopHook(std::function<void()> stop) { (void)stop; }
 };

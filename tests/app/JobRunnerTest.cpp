@@ -5,7 +5,9 @@
 #include <atomic>
 
 #include "app/JobRunner.h"
+#include "regbackup/Rotation.h"
 #include "support/RecordingSeams.h"
+#include "system/SysUtils.h"
 
 namespace {
 bool WaitForIdleWorkers(DWORD timeoutMs = 5000) {
@@ -64,25 +66,26 @@ TEST_F(JobRunner, AFailingJobIsSwallowedAndItsWorkerEnds) {
   EXPECT_TRUE(WaitForIdleWorkers());
 }
 
-TEST_F(JobRunner, ExportJobsStartTheRegistryEditorForTheirSlotWithoutWaiting) {
+TEST_F(JobRunner, ExportJobsRunTheRegistryEditorForTheirSlotOnTheWorkerAndWaitForIt) {
   TSeamGuard seams;
   RegBakDir = "D:\\Backup\\";
+  RotationDrop = 0;
   RegisterRegistryExportJobs();
-  StartJob(7);
-  ASSERT_TRUE(seams.Processes.WaitForCalls(1, 5000));
-  StartJob(8);
-  ASSERT_TRUE(seams.Processes.WaitForCalls(2, 5000));
-  StartJob(9);
-  ASSERT_TRUE(seams.Processes.WaitForCalls(3, 5000));
+  for (WORD code = 7; code <= 9; ++code) {
+    StartJob(code);
+    ASSERT_TRUE(seams.Processes.WaitForCalls(code - 6, 5000));
+  }
   ASSERT_TRUE(WaitForIdleWorkers());
   auto calls = seams.Processes.Calls();
   ASSERT_EQ(calls.size(), 3u);
-  EXPECT_EQ(calls[0].CommandLine, "regedit.exe /e D:\\Backup\\reg1.reg");
-  EXPECT_EQ(calls[1].CommandLine, "regedit.exe /e D:\\Backup\\reg2.reg");
-  EXPECT_EQ(calls[2].CommandLine, "regedit.exe /e D:\\Backup\\reg3.reg");
+  std::string editor = "\"";
+  editor += GetWindowsDir();
+  editor += "regedit.exe\" /e ";
+  EXPECT_EQ(calls[0].CommandLine, editor + "\"D:\\Backup\\reg1.reg\"");
+  EXPECT_EQ(calls[1].CommandLine, editor + "\"D:\\Backup\\reg2.reg\"");
+  EXPECT_EQ(calls[2].CommandLine, editor + "\"D:\\Backup\\reg3.reg\"");
   for (const auto& c : calls) {
-    EXPECT_FALSE(c.Waited);
-    EXPECT_EQ(c.ShowCommand, 5u);
-    EXPECT_NE(c.ThreadId, GetCurrentThreadId()) << "the export starts on the worker";
+    EXPECT_TRUE(c.Waited) << "success is judged after the editor has ended";
+    EXPECT_NE(c.ThreadId, GetCurrentThreadId()) << "the export runs on the worker";
   }
 }

@@ -6,6 +6,8 @@
 //   uidrive tab CAPTION         select the tab with that caption
 //   uidrive close TITLE         ask that window to close
 //   uidrive checked ITEM        print 1 or 0: the check state of a list box item with that text
+//   uidrive tray left|right     click the main window's notification-area icon (the pointer is
+//                               put in the window first, so a menu opens where a picture shows it)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -145,6 +147,18 @@ int main(int argc, char** argv) {
   if (!main) return 1;
   g_text = text;
   g_found = nullptr;
+  if (verb == "tray") {
+    RECT r;
+    GetWindowRect(main, &r);
+    SetCursorPos(r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2);
+    const LPARAM mouse = std::strcmp(text, "right") == 0 ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+    PostMessageA(main, WM_USER + 1, 1, mouse);
+    Sleep(500);
+    // Point at the first item, as a user about to choose would.
+    SetCursorPos(r.left + (r.right - r.left) / 2 + 20, r.top + (r.bottom - r.top) / 2 + 10);
+    Sleep(300);
+    return 0;
+  }
   if (verb == "tab") {
     EnumChildWindows(main, FindTab, 0);
     return g_found ? 0 : 1;

@@ -1,0 +1,46 @@
+// config.ini next to the program, section "RunData": read once at the first show, written by the
+// settings page. Read and written through the system's private-profile functions.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+class TSettingsFile {
+ public:
+  explicit TSettingsFile(std::string path) : path_(std::move(path)) {}
+  const std::string& Path() const { return path_; }
+  // The key's text, or `fallback` when the file or key is missing; values of any length.
+  std::string Read(const std::string& key, const std::string& fallback) const;
+  // False when the value could not be written (e.g. a read-only file or folder).
+  bool Write(const std::string& key, const std::string& value) const;
+
+ private:
+  std::string path_;
+};
+
+struct TSettings {
+  bool InstallIcon = false;  // "InstallIcon" is "1"
+  std::string RegBakDir = "D:\\Backup";
+  bool AutoRegBak = true;   // "AutoRegBak" is "1"
+  std::string RegBackDate;  // read only when AutoRegBak
+};
+
+TSettings ReadSettings(const TSettingsFile& file);
+
+// Drive letter + ":\" or a "\\server\share" name; anything else would resolve against the
+// current directory.
+bool IsAbsoluteFolder(const std::string& folder);
+// Finds the folder or creates it (one level); no system error box for a drive without a disk.
+bool EnsureFolder(const std::string& folder);
+
+// The automatic backup at start, for a backup folder with a trailing "\": picks the slot, starts
+// its export job through `startJob` and writes "RegBackDate" := `today`. Returns the job started,
+// or 0 when none was (folder missing and not creatable, not absolute, or today's backup exists).
+WORD StartAutomaticBackup(const TSettingsFile& file, const std::string& folder,
+                          const std::string& lastDate, const std::string& today,
+                          const std::function<void(WORD)>& startJob);
+
+// Today as eight digits: year, month, day.
+std::string BackupDateStamp();

@@ -1,0 +1,35 @@
+#include "regbackup/SafeExport.h"
+
+#include "system/SysUtils.h"
+
+std::string MoveAside(const std::string& file) {
+  for (int n = 1; n < 1000; ++n) {
+    const std::string aside = file + ".~" + std::to_string(n);
+    if (GetFileAttributesA(aside.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    if (MoveFileA(file.c_str(), aside.c_str())) return aside;
+    if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return {};
+}
+
+TExportOutcome ExportRegistryReplacing(const std::string& file, DWORD timeoutMs) {
+  // A folder of that name is never moved: no export can be written there anyway.
+  if (DirectoryExists(file)) return TExportOutcome::NotWritten;
+  std::string aside;
+  if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    aside = MoveAside(file);
+    if (aside.empty()) return TExportOutcome::AsideFailed;
+  }
+  if (ExportRegistry(file, timeoutMs)) {
+    if (!aside.empty()) DeleteFileEntry(aside);
+    return TExportOutcome::Written;
+  }
+  if (!aside.empty()) {
+    // The failed export may have left an empty or partial file; the earlier one replaces it.
+    if (!MoveFileExA(aside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      DeleteFileEntry(file);
+      MoveFileA(aside.c_str(), file.c_str());
+    }
+  }
+  return TExportOutcome::NotWritten;
+}
