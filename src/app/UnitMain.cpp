@@ -1,6 +1,7 @@
 #include "app/UnitMain.h"
 
 #include "app/FeaturePages.h"
+#include "app/HelpPages.h"
 #include "app/JobRunner.h"
 #include "system/SysUtils.h"
 #include "toolkit/Application.h"
@@ -115,6 +116,7 @@ void TFormMain::BuildLayout() {
   ProgressBar1->SetVisible(false);
 
   Pages = std::make_unique<TFeaturePages>(*this);
+  Help = std::make_unique<THelpPages>(*TS[10], *TS[11], [this] { GoToHelpPage(); });
 }
 
 void TFormMain::BuildNavigation() {
@@ -194,6 +196,7 @@ void TFormMain::BuildNavigation() {
     *row.panel = std::move(panel);
   }
   Panel_Ads->SetVisible(false);
+  LinkLabel0301->OnClick = [this](TControl* s) { LinkLabel0301Click(s); };
 }
 
 void TFormMain::FormCreate() {
@@ -296,6 +299,18 @@ void TFormMain::LinkLabel0101Click(TControl* sender) {
   });
 }
 
+void TFormMain::LinkLabel0301Click(TControl*) {
+  // The upgrade page opens in the browser even when going to the help page failed.
+  Guarded([&] { GoToHelpPage(); });
+  Guarded([&] { Help->LabelWebUrlClick(); });
+}
+
+void TFormMain::GoToHelpPage() {
+  PageControl->SetActivePage(TS[10].get());
+  ImageMiddle->SetPicture(LinkLabel0401->Bitmap());
+  LabelMiddle->SetCaption(LinkLabel0401->Caption());
+}
+
 bool TFormMain::FirstVisit(int tag) {
   if (firstVisitRuns_[tag] > 0) return false;
   ++firstVisitRuns_[tag];
@@ -313,9 +328,14 @@ void TFormMain::RunPageActions(int tag) {
       if (FirstVisit(3)) Pages->FirstVisitStartup();
       break;
     case 7:
-    case 12:
-      // The browser repair and about pages do their first-visit work here once they exist.
+      // The browser repair page does its first-visit work here once it exists.
       FirstVisit(tag);
+      break;
+    case 11:
+      Help->VisitHelpPage();
+      break;
+    case 12:
+      if (FirstVisit(12)) Help->FirstVisitAboutPage();
       break;
   }
 }

@@ -22,6 +22,7 @@
 #include "toolkit/Timer.h"
 
 class TFeaturePages;
+class THelpPages;
 
 class TFormMain : public TForm, public IHost {
  public:
@@ -45,6 +46,10 @@ class TFormMain : public TForm, public IHost {
   void FormClose();
   void FormDestroy();
   void LinkLabel0101Click(TControl* sender);
+  void LinkLabel0301Click(TControl* sender);
+  // Shows page 11 under the help link's header; the bold link, CurrentNavTag, the status bar,
+  // Timer2 and the site address label stay as they are.
+  void GoToHelpPage();
   void WinPanelOpenedClosed(TWinPanel* sender, TPanelStatus status);
   void PaintPanel1Paint(TPaintPanel* sender, HDC dc);
   void PageControl2Change(TPageControl* sender);
@@ -85,6 +90,7 @@ class TFormMain : public TForm, public IHost {
   TTimer Timer2{1000};
 
   std::unique_ptr<TFeaturePages> Pages;  // the feature pages living on the sheets above
+  std::unique_ptr<THelpPages> Help;      // pages 11 and 12
 
  protected:
   bool CloseQuery() override { return FormCloseQuery(); }
