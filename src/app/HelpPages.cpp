@@ -42,6 +42,8 @@ THelpPages::THelpPages(TTabSheet& sheet11, TTabSheet& sheet12, std::function<voi
   Label8.SetName("Label8");
   Label10.SetName("Label10");
   LabelWebUrl.SetName("LabelWebUrl");
+  // "<Mallowen>" runs a few pixels into the address: the address, which is clicked, stays whole.
+  LabelWebUrl.BringToFront();
   Label7.SetName("Label7");
   PanelWB.SetName("PanelWB");
   PanelWB.SetVisible(false);

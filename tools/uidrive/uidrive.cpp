@@ -3,6 +3,8 @@
 //   uidrive wait TITLE          exit 0 once a top-level window with that title exists (30 s)
 //   uidrive rect TITLE          print "x y width height" of that window
 //   uidrive click CAPTION       click the first visible control with that window text
+//   uidrive link CAPTION        click the navigation link with that caption (a panel title may
+//                               carry the same text)
 //   uidrive tab CAPTION         select the tab with that caption
 //   uidrive close TITLE         ask that window to close
 #include <windows.h>
@@ -30,7 +32,10 @@ BOOL CALLBACK FindTop(HWND h, LPARAM) {
   return TRUE;
 }
 
-BOOL CALLBACK FindChild(HWND h, LPARAM) {
+BOOL CALLBACK FindChild(HWND h, LPARAM onlyClass) {
+  char cls[64] = "";
+  GetClassNameA(h, cls, sizeof cls);
+  if (onlyClass && lstrcmpiA(cls, reinterpret_cast<const char*>(onlyClass)) != 0) return TRUE;
   if (TextOf(h) == g_text && IsWindowVisible(h)) {
     g_found = h;
     return FALSE;
@@ -104,7 +109,7 @@ HWND MainWindow() {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: uidrive wait|rect|click|tab|close TEXT\n");
+    std::fprintf(stderr, "usage: uidrive wait|rect|click|link|tab|close TEXT\n");
     return 2;
   }
   std::string verb = argv[1];
@@ -136,8 +141,8 @@ int main(int argc, char** argv) {
     EnumChildWindows(main, FindTab, 0);
     return g_found ? 0 : 1;
   }
-  if (verb == "click") {
-    EnumChildWindows(main, FindChild, 0);
+  if (verb == "click" || verb == "link") {
+    EnumChildWindows(main, FindChild, verb == "link" ? (LPARAM) "TLinkLabel" : 0);
     if (!g_found) return 1;
     char cls[64] = "";
     GetClassNameA(g_found, cls, sizeof cls);
