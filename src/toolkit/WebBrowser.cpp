@@ -76,6 +76,7 @@ void TWebBrowser::NavigatePending() {
     ShowFallback();
     return;
   }
+  if (!browser_) return;  // released with the window
   BSTR url = SysAllocStringLen(requested_.data(), (UINT)requested_.size());
   if (!url) return;
   VARIANT none;
