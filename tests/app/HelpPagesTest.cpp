@@ -2,13 +2,16 @@
 // creates and navigates, drawing nothing) and, in a process of its own with the engine disabled,
 // the fallback link.
 #include <gtest/gtest.h>
+#include <winsock2.h>
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include "app/HelpPages.h"
 #include "app/UnitMain.h"
@@ -134,6 +137,50 @@ TEST_F(HelpPages, DonationAndDownloadHintLeaveTheNavigationAsItWas) {
   EXPECT_TRUE(NavigatedTo(HomePageUrl));
   EXPECT_EQ(form->StatusBar1->PanelText(0), "关于. . . .");
   EXPECT_EQ(seams.Shell.Count(), 0u) << "with the control nothing goes to the user's browser";
+}
+
+// The page's server holds the request until the window thread has shown it answers: a navigation
+// that waited for the page would leave the request unanswered until the server gives up.
+TEST_F(HelpPages, NavigationDoesNotHoldTheWindowThread) {
+  WSADATA wsa;
+  ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  sockaddr_in at{};
+  at.sin_family = AF_INET;
+  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  int size = sizeof at;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&at), &size);
+  const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(at.sin_port)) + "/upgrade";
+
+  std::atomic<bool> requested{false}, windowAnswered{false}, served{false};
+  HWND window = form->Handle();
+  std::thread server([&] {
+    SOCKET c = accept(listener, nullptr, nullptr);
+    if (c == INVALID_SOCKET) {
+      served = true;
+      return;
+    }
+    char buf[2048];
+    recv(c, buf, sizeof buf, 0);
+    requested = true;
+    DWORD_PTR r = 0;
+    windowAnswered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &r) != 0;
+    const char reply[] = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html></html>";
+    send(c, reply, sizeof reply - 1, 0);
+    closesocket(c);
+    served = true;
+  });
+  form->Help->ShowBrowser(url);
+  const bool got = PumpUntil([&] { return requested.load(); }, 20000);
+  if (!got) closesocket(listener);  // ends the server's wait
+  PumpUntil([&] { return served.load(); }, 20000);
+  server.join();
+  closesocket(listener);
+  WSACleanup();
+  ASSERT_TRUE(got) << "the control never asked for the page";
+  EXPECT_TRUE(windowAnswered);
 }
 
 // Runs the test below in a copy of this program for which Wine's per-program settings disable the
