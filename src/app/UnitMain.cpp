@@ -1,6 +1,7 @@
 #include "app/UnitMain.h"
 
 #include "app/FeaturePages.h"
+#include "app/HelpPages.h"
 #include "app/JobRunner.h"
 #include "taskmgr/TaskManagerPage.h"
 #include "app/SettingsPage.h"
@@ -124,6 +125,7 @@ void TFormMain::BuildLayout() {
 
   Pages = std::make_unique<TFeaturePages>(*this);
   Timer2.OnTimer = [this](TTimer*) { Timer2Timer(); };
+  Help = std::make_unique<THelpPages>(*TS[10], *TS[11], [this] { GoToHelpPage(); });
 }
 
 void TFormMain::BuildNavigation() {
@@ -203,6 +205,7 @@ void TFormMain::BuildNavigation() {
     *row.panel = std::move(panel);
   }
   Panel_Ads->SetVisible(false);
+  LinkLabel0301->OnClick = [this](TControl* s) { LinkLabel0301Click(s); };
 }
 
 void TFormMain::FormCreate() {
@@ -326,6 +329,18 @@ void TFormMain::LinkLabel0101Click(TControl* sender) {
   });
 }
 
+void TFormMain::LinkLabel0301Click(TControl*) {
+  // The upgrade page opens in the browser even when going to the help page failed.
+  Guarded([&] { GoToHelpPage(); });
+  Guarded([&] { Help->LabelWebUrlClick(); });
+}
+
+void TFormMain::GoToHelpPage() {
+  PageControl->SetActivePage(TS[10].get());
+  ImageMiddle->SetPicture(LinkLabel0401->Bitmap());
+  LabelMiddle->SetCaption(LinkLabel0401->Caption());
+}
+
 bool TFormMain::FirstVisit(int tag) {
   if (firstVisitRuns_[tag] > 0) return false;
   ++firstVisitRuns_[tag];
@@ -345,9 +360,11 @@ void TFormMain::RunPageActions(int tag) {
     case 7:
       if (FirstVisit(7)) Pages->FirstVisitBrowser();
       break;
+    case 11:
+      Help->VisitHelpPage();
+      break;
     case 12:
-      // The about page does its first-visit work here once it exists.
-      FirstVisit(tag);
+      if (FirstVisit(12)) Help->FirstVisitAboutPage();
       break;
   }
 }

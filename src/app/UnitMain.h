@@ -24,6 +24,7 @@
 
 class TFeaturePages;
 class TTrayIcon;
+class THelpPages;
 
 class TFormMain : public TForm, public IHost {
  public:
@@ -47,6 +48,10 @@ class TFormMain : public TForm, public IHost {
   void FormClose();
   void FormDestroy();
   void LinkLabel0101Click(TControl* sender);
+  void LinkLabel0301Click(TControl* sender);
+  // Shows page 11 under the help link's header; the bold link, CurrentNavTag, the status bar,
+  // Timer2 and the site address label stay as they are.
+  void GoToHelpPage();
   void WinPanelOpenedClosed(TWinPanel* sender, TPanelStatus status);
   void PaintPanel1Paint(TPaintPanel* sender, HDC dc);
   void PageControl2Change(TPageControl* sender);
@@ -97,6 +102,7 @@ class TFormMain : public TForm, public IHost {
 
   std::unique_ptr<TFeaturePages> Pages;  // the feature pages living on the sheets above
   std::unique_ptr<TTrayIcon> Tray;       // notification-area icon, its menu and the hot key
+  std::unique_ptr<THelpPages> Help;      // pages 11 and 12
 
  protected:
   bool CloseQuery() override { return FormCloseQuery(); }

@@ -139,10 +139,10 @@ TEST_F(MainWindow, PageOneAlwaysOpensOnItsFirstInnerTab) {
   EXPECT_EQ(form->PageControl1->ActivePageIndex(), 0);
 }
 
-TEST_F(MainWindow, TheOnlineUpgradeLinkDoesNotSwitchPages) {
+TEST_F(MainWindow, TheOnlineUpgradeLinkOpensHelpButLeavesTheNavigation) {
   Click(form->LinkLabel0301.get());
   EXPECT_EQ(form->CurrentNavTag, 1);
-  EXPECT_EQ(form->PageControl->ActivePage(), form->TS[0].get());
+  EXPECT_EQ(form->PageControl->ActivePage(), form->TS[10].get());
 }
 
 TEST_F(MainWindow, OpeningAPanelClosesTheOthersClosingChangesNothingElse) {

@@ -3,6 +3,8 @@
 //   uidrive wait TITLE          exit 0 once a top-level window with that title exists (30 s)
 //   uidrive rect TITLE          print "x y width height" of that window
 //   uidrive click CAPTION       click the first visible control with that window text
+//   uidrive link CAPTION        click the navigation link with that caption (a panel title may
+//                               carry the same text)
 //   uidrive tab CAPTION         select the tab with that caption
 //   uidrive close TITLE         ask that window to close
 //   uidrive checked ITEM        print 1 or 0: the check state of a list box item with that text
@@ -33,7 +35,10 @@ BOOL CALLBACK FindTop(HWND h, LPARAM) {
   return TRUE;
 }
 
-BOOL CALLBACK FindChild(HWND h, LPARAM) {
+BOOL CALLBACK FindChild(HWND h, LPARAM onlyClass) {
+  char cls[64] = "";
+  GetClassNameA(h, cls, sizeof cls);
+  if (onlyClass && lstrcmpiA(cls, reinterpret_cast<const char*>(onlyClass)) != 0) return TRUE;
   if (TextOf(h) == g_text && IsWindowVisible(h)) {
     g_found = h;
     return FALSE;
@@ -119,7 +124,7 @@ HWND MainWindow() {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: uidrive wait|rect|click|tab|close|checked TEXT\n");
+    std::fprintf(stderr, "usage: uidrive wait|rect|click|link|tab|close|checked|tray TEXT\n");
     return 2;
   }
   std::string verb = argv[1];
@@ -169,8 +174,8 @@ int main(int argc, char** argv) {
     std::printf("%d\n", g_checked);
     return 0;
   }
-  if (verb == "click") {
-    EnumChildWindows(main, FindChild, 0);
+  if (verb == "click" || verb == "link") {
+    EnumChildWindows(main, FindChild, verb == "link" ? (LPARAM) "TLinkLabel" : 0);
     if (!g_found) return 1;
     char cls[64] = "";
     GetClassNameA(g_found, cls, sizeof cls);
