@@ -8,6 +8,7 @@ class TRoguePage;
 class TImmunityPage;
 class TStartupPage;
 class TTempCleanPage;
+class TRegCleanPage;
 
 class TFeaturePages {
  public:
@@ -23,4 +24,9 @@ class TFeaturePages {
   std::unique_ptr<TImmunityPage> Immunity;    // page 1, tabs 2 and 3
   std::unique_ptr<TStartupPage> Startup;      // page 3
   std::unique_ptr<TTempCleanPage> TempClean;  // page 6
+  std::unique_ptr<TRegCleanPage> RegClean;    // page 4
+
+  // A close request while the registry scan runs: stops it and says to wait; the page closes the
+  // window once the walk has unwound.
+  bool HoldCloseForScan();
 };

@@ -245,6 +245,8 @@ void TFormMain::FormShow() {
 
 bool TFormMain::FormCloseQuery() {
   closing_ = true;
+  // The registry scan runs inside this thread's message loop: the window must outlive it.
+  if (Pages && Pages->HoldCloseForScan()) return false;
   return true;
 }
 
