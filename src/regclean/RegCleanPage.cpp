@@ -71,11 +71,13 @@ void TRegCleanPage::btnStartClick() {
   Guarded([this] {
     RegNextRow = 1;
     ResetGrid();
+    StringGrid1.BeginUpdate();
     ScanInvalidRefs();
   });
   // However the walk ended, the result is shown and the buttons are put back.
+  Guarded([this] { StringGrid1.SetRowCount(RegNextRow); });
   Guarded([this] {
-    StringGrid1.SetRowCount(RegNextRow);
+    StringGrid1.EndUpdate();
     host_.StatusBar().SetPanelText(
         0, "Number of invalid references: " + std::to_string(RegNextRow - 1));
   });
@@ -102,9 +104,15 @@ void TRegCleanPage::ScanInvalidRefs() {
 }
 
 void TRegCleanPage::Analyzing(const std::string& subKeyName) {
-  const std::string text = "Analyzing: " + subKeyName;
-  // The same text again would only repaint the panel.
-  if (host_.StatusBar().PanelText(0) != text) host_.StatusBar().SetPanelText(0, text);
+  // The status bar paints every new text at once, which would cost more than the walk itself:
+  // the newest text is shown, but at most twenty times a second.
+  statusText_ = "Analyzing: " + subKeyName;
+  const DWORD now = GetTickCount();
+  if (now - statusShownAt_ >= 50 && host_.StatusBar().PanelText(0) != statusText_) {
+    host_.StatusBar().SetPanelText(0, statusText_);
+    statusShownAt_ = now;
+  }
+  StringGrid1.Flush();
   Application.ProcessMessages();
 }
 

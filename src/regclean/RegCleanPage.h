@@ -61,4 +61,6 @@ class TRegCleanPage : private IRegScanSink {
   IHost& host_;
   std::vector<TRegHit> hits_;  // hits_[i] is grid row i + 1
   bool scanning_ = false;
+  std::string statusText_;   // the text of the value being examined
+  DWORD statusShownAt_ = 0;  // when the status bar last got it
 };

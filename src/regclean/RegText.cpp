@@ -29,13 +29,30 @@ std::string LocaleText(LCTYPE type, const char* fallback) {
   if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buf, sizeof buf) <= 1) return fallback;
   return buf;
 }
+
+// The separators are read from the user's settings; a scan formats thousands of times within a
+// second, so they are read again only when a second has passed.
+void Separators(std::string& date, std::string& clock) {
+  static std::string d, c;
+  static DWORD readAt = 0;
+  static bool read = false;
+  const DWORD now = GetTickCount();
+  if (!read || now - readAt > 1000) {
+    d = LocaleText(LOCALE_SDATE, "/");
+    c = LocaleText(LOCALE_STIME, ":");
+    readAt = now;
+    read = true;
+  }
+  date = d;
+  clock = c;
+}
 }  // namespace
 
 std::string FormatLastWrite(const FILETIME& time) {
   SYSTEMTIME t{};
   if (!FileTimeToSystemTime(&time, &t)) return std::string();
-  const std::string date = LocaleText(LOCALE_SDATE, "/");
-  const std::string clock = LocaleText(LOCALE_STIME, ":");
+  std::string date, clock;
+  Separators(date, clock);
   int hour = t.wHour % 12;
   if (hour == 0) hour = 12;
   char month[4], day[4], year[8], hh[4], mm[4];

@@ -93,15 +93,14 @@ void TRegWalker::ScanInvalidRefs(const std::vector<TRegScanRoot>& roots) {
     } else if (!OpenNoFollow(root.Root, start.Wide, key)) {
       continue;
     }
-    WalkRegKeys(key.Get(), start, 0);
+    DWORD maxLen = 0;
+    if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
+      WalkRegKeys(key.Get(), start, 0, maxLen);
   }
 }
 
-void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth) {
-  DWORD maxLen = 0;
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr, nullptr,
-                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-    return;
+void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLen) {
   // The names are taken first: handlers that run during the walk may change the key.
   const std::vector<std::wstring> names = SubKeyNames(key, maxLen);
   for (const std::wstring& name : names) {
@@ -113,20 +112,22 @@ void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth) {
       child.Text = path.Text + "\\" + WideToAnsi(name, &exact);
       child.Wide = path.Wide.empty() ? name : path.Wide + L"\\" + name;
       child.Exact = path.Exact && exact;
-      const DWORD subKeys = AnalyzeRegValues(sub.Get(), child, name);
+      const auto [subKeys, maxSubKeyLen] = AnalyzeRegValues(sub.Get(), child, name);
       if (sink_.Stopped()) return;
-      if (subKeys > 0 && depth + 1 < kMaxRegWalkDepth) WalkRegKeys(sub.Get(), child, depth + 1);
+      if (subKeys > 0 && depth + 1 < kMaxRegWalkDepth)
+        WalkRegKeys(sub.Get(), child, depth + 1, maxSubKeyLen);
     }
     if (sink_.Stopped()) return;
   }
 }
 
-DWORD TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path, const std::wstring& name) {
-  DWORD subKeys = 0, maxName = 0, maxData = 0;
+std::pair<DWORD, DWORD> TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path,
+                                                     const std::wstring& name) {
+  DWORD subKeys = 0, maxSubKeyLen = 0, maxName = 0, maxData = 0;
   FILETIME written{};
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, nullptr,
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, nullptr,
                        &maxName, &maxData, nullptr, &written) != ERROR_SUCCESS)
-    return 0;
+    return {0, 0};
   if (nameBuf_.size() < maxName + 1) nameBuf_.resize(maxName + 1);
   if (dataBuf_.size() < maxData + sizeof(wchar_t)) dataBuf_.resize(maxData + sizeof(wchar_t));
   std::string shownName;  // the key's name for the status text, converted once
@@ -164,5 +165,5 @@ DWORD TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path, const std::wstri
     hit.Exact = exact && UndoKeepsData(hit.Data.data(), dataLen);
     sink_.AddHit(std::move(hit));
   }
-  return subKeys;
+  return {subKeys, maxSubKeyLen};
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // One value found by the scan, with what the grid shows and what the removal needs to find the
@@ -65,10 +66,11 @@ class TRegWalker {
     std::wstring Wide;  // below the root, no leading "\"
     bool Exact = true;
   };
-  void WalkRegKeys(HKEY key, const TPath& path, int depth);
+  // Walks below the open key `key`, whose longest subkey name is `maxSubKeyLen` characters.
+  void WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxSubKeyLen);
   // Examines the values of the open key `key` (named `name` below its parent); returns the
-  // number of its subkeys.
-  DWORD AnalyzeRegValues(HKEY key, const TPath& path, const std::wstring& name);
+  // number of its subkeys and the length of the longest subkey name.
+  std::pair<DWORD, DWORD> AnalyzeRegValues(HKEY key, const TPath& path, const std::wstring& name);
 
   IRegScanSink& sink_;
   const TRegScanRoot* root_ = nullptr;

@@ -46,12 +46,31 @@ void TStringGrid::SetDefaultRowHeight(int height) {
 void TStringGrid::SetRowCount(int count) {
   if (count < 1) count = 1;
   rows_.resize(count - 1, std::vector<std::string>(widths_.size()));
-  SyncItemCount();
+  countPending_ = true;
+  if (updating_)
+    Flush();
+  else
+    SyncItemCount();
+}
+
+void TStringGrid::BeginUpdate() {
+  updating_ = true;
+}
+
+void TStringGrid::EndUpdate() {
+  updating_ = false;
+  if (countPending_) SyncItemCount();
+}
+
+void TStringGrid::Flush() {
+  if (countPending_ && GetTickCount() - countShownAt_ >= 250) SyncItemCount();
 }
 
 void TStringGrid::SyncItemCount() {
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL);
-  InvalidateRect(hwnd_, nullptr, FALSE);
+  countPending_ = false;
+  countShownAt_ = GetTickCount();
+  // Rows come in while a scan runs: only what is on screen needs painting again.
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
 }
 
 std::string TStringGrid::Cell(int col, int row) const {
@@ -70,7 +89,9 @@ void TStringGrid::SetCell(int col, int row, const std::string& text) {
     return;
   }
   rows_[row - 1][col] = text;
-  ListView_RedrawItems(hwnd_, row - 1, row - 1);
+  const int top = ListView_GetTopIndex(hwnd_);
+  if (row - 1 >= top && row - 1 <= top + ListView_GetCountPerPage(hwnd_))
+    ListView_RedrawItems(hwnd_, row - 1, row - 1);
 }
 
 TStringGrid::TRange TStringGrid::Selection() const {

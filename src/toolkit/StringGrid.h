@@ -28,6 +28,12 @@ class TStringGrid : public TControl {
   // Rows including the title row; at least 1. Growing adds empty rows, shrinking drops rows.
   int RowCount() const { return (int)rows_.size() + 1; }
   void SetRowCount(int count);
+  // Between these, row count changes reach the screen at most four times a second (each one
+  // re-lays out the scroll bars); EndUpdate shows the final count.
+  void BeginUpdate();
+  void EndUpdate();
+  // Shows a row count held back by an update, when its time has come.
+  void Flush();
   std::string Cell(int col, int row) const;
   void SetCell(int col, int row, const std::string& text);
 
@@ -49,6 +55,9 @@ class TStringGrid : public TControl {
 
  private:
   void SyncItemCount();
+  bool updating_ = false;
+  bool countPending_ = false;
+  DWORD countShownAt_ = 0;
   std::vector<int> widths_;
   std::vector<std::string> titles_;
   std::vector<std::vector<std::string>> rows_;  // rows_[0] is grid row 1
