@@ -71,8 +71,15 @@ class RegCleanPage : public testing::Test {
 TEST_F(RegCleanPage, ScanListsHitsThenRemovesExactlyTheSelectedRange) {
   FillHits(12);  // more than the ten rows the grid grows by at a time
   TRegCleanPage& p = *page_;
+  char before[MAX_PATH] = "", after[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, before);
   p.btnStart.Click();
+  GetCurrentDirectoryA(MAX_PATH, after);
+  EXPECT_STREQ(after, before) << "the scan never moves the current directory";
   ASSERT_EQ(p.StringGrid1.RowCount(), 13) << "cut to the title row plus one row per hit";
+  char cell[64] = "";
+  ListView_GetItemText(p.StringGrid1.Handle(), 11, 2, cell, sizeof cell);
+  EXPECT_STREQ(cell, "Path") << "cells are list-view text for screen readers";
   EXPECT_EQ(host_.StatusBar().PanelText(0), "Number of invalid references: 12");
   EXPECT_EQ(p.StringGrid1.Cell(0, 0), "注册表项目");
   EXPECT_EQ(p.StringGrid1.Selection().Top, 1);
@@ -167,6 +174,9 @@ TEST(RegCleanMainWindow, CloseDuringAScanWaitsForTheWalkToUnwind) {
   form->Show();
   Pump();
   TRegCleanPage& p = *form->Pages->RegClean;
+  EXPECT_EQ(p.StringGrid1.Cell(3, 0), "位置") << "titles written at the first show";
+  EXPECT_FALSE(p.btnRemove.Enabled());
+  EXPECT_FALSE(p.btnStop.Enabled());
   p.ScanRoots = {{"HKEY_CURRENT_USER", HKEY_CURRENT_USER, user.Sub()}};
   HWND window = form->Handle();
   bool aliveAfterClose = false;
