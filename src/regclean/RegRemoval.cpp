@@ -2,22 +2,11 @@
 
 #include <cstdio>
 
+#include "regclean/RegKeyHandle.h"
 #include "regclean/RegText.h"
 #include "system/SysUtils.h"
 
 namespace {
-
-class TKeyHandle {
- public:
-  ~TKeyHandle() {
-    if (key_) RegCloseKey(key_);
-  }
-  HKEY* Out() { return &key_; }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
 
 // Reads the value as stored; false when the key or value is gone.
 bool ReadStored(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
@@ -40,7 +29,7 @@ bool ReadStored(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYT
   return false;
 }
 
-bool OpenHitKey(const TRegHit& hit, TKeyHandle& key) {
+bool OpenHitKey(const TRegHit& hit, TRegKeyHandle& key) {
   return RegOpenKeyExW(hit.Root, hit.KeyPath.c_str(), REG_OPTION_OPEN_LINK,
                        KEY_QUERY_VALUE | KEY_SET_VALUE, key.Out()) == ERROR_SUCCESS;
 }
@@ -116,7 +105,7 @@ bool SplitGridKey(const std::string& text, HKEY& root, std::string& path) {
 }
 
 bool HitStillHolds(const TRegHit& hit) {
-  TKeyHandle key;
+  TRegKeyHandle key;
   return OpenHitKey(hit, key) && StillHoldsIn(key.Get(), hit);
 }
 
@@ -171,7 +160,7 @@ TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string
   std::vector<TRegHit> deleted;
   for (size_t k = 0; k < planned.size(); ++k) {
     const TRegHit& hit = planned[k];
-    TKeyHandle key;  // each value opens its own key
+    TRegKeyHandle key;  // each value opens its own key
     if (!OpenHitKey(hit, key) || !StillHoldsIn(key.Get(), hit)) continue;
     if (RegDeleteValueW(key.Get(), hit.Name.c_str()) != ERROR_SUCCESS) continue;
     deleted.push_back(hit);

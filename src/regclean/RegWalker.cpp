@@ -1,29 +1,14 @@
 #include "regclean/RegWalker.h"
 
 #include "regclean/InvalidRef.h"
+#include "regclean/RegKeyHandle.h"
 #include "regclean/RegText.h"
 
 namespace {
 
-// An open key that closes itself.
-class TKeyHandle {
- public:
-  TKeyHandle() = default;
-  ~TKeyHandle() {
-    if (key_) RegCloseKey(key_);
-  }
-  TKeyHandle(const TKeyHandle&) = delete;
-  TKeyHandle& operator=(const TKeyHandle&) = delete;
-  HKEY* Out() { return &key_; }
-  HKEY Get() const { return key_; }
-
- private:
-  HKEY key_ = nullptr;
-};
-
 // Opens a key as itself: a registry link is opened as the link key, which holds no subkeys and
 // no string values, so the walk never follows one (and a link cycle cannot trap it).
-bool OpenNoFollow(HKEY base, const std::wstring& sub, TKeyHandle& out) {
+bool OpenNoFollow(HKEY base, const std::wstring& sub, TRegKeyHandle& out) {
   return RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, out.Out()) ==
          ERROR_SUCCESS;
 }
@@ -85,7 +70,7 @@ void TRegWalker::ScanInvalidRefs(const std::vector<TRegScanRoot>& roots) {
     TPath start;
     start.Text = root.StartPath;
     start.Wide = AnsiToWide(root.StartPath);
-    TKeyHandle key;
+    TRegKeyHandle key;
     // A start key that cannot be opened yields no hits for its root.
     if (start.Wide.empty()) {
       if (RegOpenKeyExW(root.Root, nullptr, 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS)
@@ -104,7 +89,7 @@ void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLe
   // The names are taken first: handlers that run during the walk may change the key.
   const std::vector<std::wstring> names = SubKeyNames(key, maxLen);
   for (const std::wstring& name : names) {
-    TKeyHandle sub;
+    TRegKeyHandle sub;
     // A subkey that cannot be opened is skipped with its whole subtree.
     if (OpenNoFollow(key, name, sub)) {
       TPath child;
