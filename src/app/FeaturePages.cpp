@@ -8,6 +8,7 @@
 #include "immunity/ImmunityPage.h"
 #include "regbackup/RegBackupPage.h"
 #include "rogue/RoguePage.h"
+#include "regclean/RegCleanPage.h"
 #include "startup/StartupPage.h"
 #include "taskmgr/TaskManagerPage.h"
 #include "tempclean/TempCleanPage.h"
@@ -22,9 +23,10 @@ TFeaturePages::TFeaturePages(TFormMain& form)
           [] { return DataModuleMain ? DataModuleMain->ImageListMain : nullptr; })),
       TaskManager(
           std::make_unique<TTaskManagerPage>(*form.TS[1], *form.PageControl2, form.Timer2, form)),
-
       RegBackup(std::make_unique<TRegBackupPage>(*form.TS[7], form)),
-      Settings(std::make_unique<TSettingsPage>(*form.TS[8], form)) {
+      Settings(std::make_unique<TSettingsPage>(*form.TS[8], form)),
+
+      RegClean(std::make_unique<TRegCleanPage>(*form.TS[3], form)) {
   RegisterJob(6, [this] { Rogue->RunRemoval(); });
   RegisterJob(16, [this] { TempClean->RunCleanJob(); });
   RegisterRegistryExportJobs();
@@ -35,6 +37,7 @@ TFeaturePages::TFeaturePages(TFormMain& form)
 TFeaturePages::~TFeaturePages() = default;
 
 void TFeaturePages::PrepareAtFirstShow() {
+  RegClean->PrepareGrid();
   Immunity->ReadImmunisationState();
 }
 
@@ -48,4 +51,8 @@ void TFeaturePages::FirstVisitBrowser() {
 
 void TFeaturePages::FirstVisitTaskManager() {
   TaskManager->FirstVisit();
-}
+  bool TFeaturePages::HoldCloseForScan() {
+    if (!RegClean->Scanning()) return false;
+    RegClean->btnStopClick();
+    return true;
+  }

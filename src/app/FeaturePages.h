@@ -12,6 +12,7 @@ class TBrowserPage;
 class TTaskManagerPage;
 class TRegBackupPage;
 class TSettingsPage;
+class TRegCleanPage;
 
 class TFeaturePages {
  public:
@@ -35,4 +36,9 @@ class TFeaturePages {
   std::unique_ptr<TTaskManagerPage> TaskManager;  // page 2
   std::unique_ptr<TRegBackupPage> RegBackup;      // page 8
   std::unique_ptr<TSettingsPage> Settings;        // page 9
+  std::unique_ptr<TRegCleanPage> RegClean;        // page 4
+
+  // A close request while the registry scan runs: stops it and says to wait; the page closes the
+  // window once the walk has unwound.
+  bool HoldCloseForScan();
 };

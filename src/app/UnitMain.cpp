@@ -258,6 +258,8 @@ void TFormMain::FormShow() {
 
 bool TFormMain::FormCloseQuery() {
   StopBackgroundWork();
+  // The registry scan runs inside this thread's message loop: the window must outlive it.
+  if (Pages && Pages->HoldCloseForScan()) return false;
   return true;
 }
 

@@ -1,0 +1,164 @@
+#include "toolkit/StringGrid.h"
+
+TStringGrid::TStringGrid(TControl* parent, int left, int top, int width, int height)
+    : TControl(parent) {
+  // No LVS_SINGLESEL: a range of rows can be selected. No LVS_EDITLABELS: never editable.
+  CreateStandardWindow(WC_LISTVIEWA,
+                       WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                       WS_EX_CLIENTEDGE);
+  ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  SetBounds(left, top, width, height);
+}
+
+TStringGrid::~TStringGrid() {
+  if (rowHeight_) ImageList_Destroy(rowHeight_);
+}
+
+void TStringGrid::SetColumns(const std::vector<int>& widths) {
+  while (ColCount() > 0) {
+    SendMessageA(hwnd_, LVM_DELETECOLUMN, 0, 0);
+    widths_.pop_back();
+  }
+  widths_ = widths;
+  titles_.assign(widths.size(), std::string());
+  for (auto& row : rows_) row.resize(widths.size());
+  for (size_t i = 0; i < widths.size(); ++i) {
+    LVCOLUMNA c{};
+    c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    c.fmt = LVCFMT_LEFT;
+    c.cx = widths[i];
+    c.pszText = const_cast<char*>("");
+    SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, (LPARAM)&c);
+  }
+}
+
+int TStringGrid::ColumnWidth(int col) const {
+  return ListView_GetColumnWidth(hwnd_, col);
+}
+
+void TStringGrid::SetDefaultRowHeight(int height) {
+  // A report list view's rows are as high as its small images: a blank 1-pixel-wide list sets it.
+  if (rowHeight_) ImageList_Destroy(rowHeight_);
+  rowHeight_ = ImageList_Create(1, height, ILC_COLOR, 1, 0);
+  ListView_SetImageList(hwnd_, rowHeight_, LVSIL_SMALL);
+}
+
+void TStringGrid::SetRowCount(int count) {
+  if (count < 1) count = 1;
+  rows_.resize(count - 1, std::vector<std::string>(widths_.size()));
+  countPending_ = true;
+  if (updating_)
+    Flush();
+  else
+    SyncItemCount();
+}
+
+void TStringGrid::BeginUpdate() {
+  updating_ = true;
+}
+
+void TStringGrid::EndUpdate() {
+  updating_ = false;
+  if (countPending_) SyncItemCount();
+}
+
+void TStringGrid::Flush() {
+  if (countPending_ && GetTickCount() - countShownAt_ >= 250) SyncItemCount();
+}
+
+void TStringGrid::SyncItemCount() {
+  countPending_ = false;
+  countShownAt_ = GetTickCount();
+  // Rows come in while a scan runs: only what is on screen needs painting again.
+  SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+}
+
+std::string TStringGrid::Cell(int col, int row) const {
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return std::string();
+  return row == 0 ? titles_[col] : rows_[row - 1][col];
+}
+
+void TStringGrid::SetCell(int col, int row, const std::string& text) {
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return;
+  if (row == 0) {
+    titles_[col] = text;
+    LVCOLUMNA c{};
+    c.mask = LVCF_TEXT;
+    c.pszText = const_cast<char*>(titles_[col].c_str());
+    SendMessageA(hwnd_, LVM_SETCOLUMNA, col, (LPARAM)&c);
+    return;
+  }
+  rows_[row - 1][col] = text;
+  const int top = ListView_GetTopIndex(hwnd_);
+  if (row - 1 >= top && row - 1 <= top + ListView_GetCountPerPage(hwnd_))
+    ListView_RedrawItems(hwnd_, row - 1, row - 1);
+}
+
+TStringGrid::TRange TStringGrid::Selection() const {
+  TRange r;
+  int item = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
+  if (item < 0 || item >= (int)rows_.size()) return r;
+  r.Top = r.Bottom = item + 1;
+  while ((item = ListView_GetNextItem(hwnd_, item, LVNI_SELECTED)) >= 0 && item < (int)rows_.size())
+    r.Bottom = item + 1;
+  return r;
+}
+
+void TStringGrid::SetRow(int row) {
+  if (row < 1 || row >= RowCount()) return;
+  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(hwnd_, row - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_EnsureVisible(hwnd_, row - 1, FALSE);
+}
+
+void TStringGrid::SelectRange(int top, int bottom) {
+  if (top < 1 || bottom < top || bottom >= RowCount()) return;
+  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED);
+  for (int row = top; row <= bottom; ++row)
+    ListView_SetItemState(hwnd_, row - 1, LVIS_SELECTED, LVIS_SELECTED);
+  ListView_SetItemState(hwnd_, top - 1, LVIS_FOCUSED, LVIS_FOCUSED);
+}
+
+bool TStringGrid::HandleNotify(NMHDR* header, LRESULT& result) {
+  switch (header->code) {
+    case LVN_GETDISPINFOA: {
+      auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
+      LVITEMA& it = info->item;
+      if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
+        it.pszText[0] = '\0';
+        if (it.iItem >= 0 && it.iItem < (int)rows_.size() && it.iSubItem >= 0 &&
+            it.iSubItem < ColCount())
+          lstrcpynA(it.pszText, rows_[it.iItem][it.iSubItem].c_str(), it.cchTextMax);
+      }
+      if (it.mask & LVIF_IMAGE) it.iImage = -1;
+      result = 0;
+      return true;
+    }
+    case LVN_GETDISPINFOW: {  // a wide request (another process reading the cells, say)
+      auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+      LVITEMW& it = info->item;
+      if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
+        it.pszText[0] = L'\0';
+        if (it.iItem >= 0 && it.iItem < (int)rows_.size() && it.iSubItem >= 0 &&
+            it.iSubItem < ColCount()) {
+          const std::string& s = rows_[it.iItem][it.iSubItem];
+          const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), nullptr, 0);
+          wideBuf_.assign(n, L'\0');
+          MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), wideBuf_.data(), n);
+          lstrcpynW(it.pszText, wideBuf_.c_str(), it.cchTextMax);
+        }
+      }
+      if (it.mask & LVIF_IMAGE) it.iImage = -1;
+      result = 0;
+      return true;
+    }
+    case LVN_ITEMCHANGED: {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(header);
+      const UINT gained = nm->uNewState & ~nm->uOldState;
+      if (nm->iItem >= 0 && (nm->uChanged & LVIF_STATE) && (gained & LVIS_FOCUSED) && OnSelectCell)
+        OnSelectCell(this, 0, nm->iItem + 1);
+      return false;
+    }
+  }
+  return false;
+}

@@ -1,0 +1,196 @@
+// The cleaner's page on a test window and in the real main window: scan, stop, the no-hit box,
+// removal of the selected range, and a close request during a scan.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "RegCleanKit.h"
+#include "app/FeaturePages.h"
+#include "app/UnitMain.h"
+#include "regclean/RegCleanPage.h"
+#include "support/RecordingSeams.h"
+#include "support/Scratch.h"
+#include "support/TestHost.h"
+#include "toolkit/Form.h"
+#include "toolkit/Sync.h"
+
+using namespace regclean_test;
+
+namespace {
+
+void Pump() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) continue;  // the main form's end must not stop later tests
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+class RegCleanPage : public testing::Test {
+ protected:
+  RegCleanPage()
+      : user_(CurrentTestName()),
+        dir_(CurrentTestName()),
+        form_("TRegCleanTestForm", false),
+        host_(form_),
+        pages_(&form_) {
+    form_.SetClientSize(554, 379);
+    pages_.SetAlign(TAlign::Client);
+    sheet_ = std::make_unique<TTabSheet>(&pages_, "4");
+    sheet_->SetTabVisible(false);
+    pages_.SetActivePage(sheet_.get());
+    page_ = std::make_unique<TRegCleanPage>(*sheet_, host_);
+    page_->PrepareGrid();
+    page_->ScanRoots = {{"HKEY_CURRENT_USER", HKEY_CURRENT_USER, user_.Sub()}};
+    page_->UndoDir = dir_.Path() + "RegClean\\";
+  }
+  // Rows 1..n: one missing-file value in each of the keys K01..Kn.
+  void FillHits(int n) {
+    for (int i = 1; i <= n; ++i) {
+      wchar_t name[8];
+      wsprintfW(name, L"K%02d", i);
+      PutValue(HKEY_CURRENT_USER, Key(name), L"Path", REG_SZ, W(dir_.Path()) + name + L".exe");
+    }
+  }
+  std::wstring Key(const std::wstring& sub) { return W(user_.Sub()) + L"\\" + sub; }
+
+  TSeamGuard seams_;
+  TScratchKey user_;
+  TScratchDir dir_;
+  TForm form_;
+  TTestHost host_;
+  TPageControl pages_;
+  std::unique_ptr<TTabSheet> sheet_;
+  std::unique_ptr<TRegCleanPage> page_;
+};
+
+}  // namespace
+
+TEST_F(RegCleanPage, ScanListsHitsThenRemovesExactlyTheSelectedRange) {
+  FillHits(12);  // more than the ten rows the grid grows by at a time
+  TRegCleanPage& p = *page_;
+  char before[MAX_PATH] = "", after[MAX_PATH] = "";
+  GetCurrentDirectoryA(MAX_PATH, before);
+  p.btnStart.Click();
+  GetCurrentDirectoryA(MAX_PATH, after);
+  EXPECT_STREQ(after, before) << "the scan never moves the current directory";
+  ASSERT_EQ(p.StringGrid1.RowCount(), 13) << "cut to the title row plus one row per hit";
+  char cell[64] = "";
+  ListView_GetItemText(p.StringGrid1.Handle(), 11, 2, cell, sizeof cell);
+  EXPECT_STREQ(cell, "Path") << "cells are list-view text for screen readers";
+  EXPECT_EQ(host_.StatusBar().PanelText(0), "Number of invalid references: 12");
+  EXPECT_EQ(p.StringGrid1.Cell(0, 0), "注册表项目");
+  EXPECT_EQ(p.StringGrid1.Selection().Top, 1);
+  EXPECT_EQ(p.edKey.Text(), p.StringGrid1.Cell(0, 1)) << "the first hit is shown";
+  EXPECT_EQ(p.edValueName.Text(), "Path");
+  EXPECT_TRUE(p.btnRemove.Enabled());
+  EXPECT_FALSE(p.btnStop.Enabled());
+  EXPECT_EQ(seams_.MessageBoxes.Count(), 0u);
+
+  // Rows 2 to 4, answered No: nothing changes.
+  p.StringGrid1.SelectRange(2, 4);
+  seams_.MessageBoxes.QueueAnswer(IDNO);
+  p.btnRemove.Click();
+  ASSERT_EQ(seams_.MessageBoxes.Count(), 1u);
+  const TMessageBoxCall ask = seams_.MessageBoxes.Calls()[0];
+  EXPECT_EQ(ask.Text, "确认要清理选中项吗?");
+  EXPECT_EQ(ask.Caption, "提示");
+  EXPECT_EQ(ask.Flags, (UINT)(MB_YESNO | MB_ICONWARNING));
+  EXPECT_EQ(p.StringGrid1.RowCount(), 13);
+
+  std::vector<std::wstring> chosen;
+  for (int row = 2; row <= 4; ++row) chosen.push_back(p.HitOfRow(row)->KeyPath);
+  seams_.MessageBoxes.QueueAnswer(IDYES);
+  p.btnRemove.Click();
+  int left = 0;
+  for (int i = 1; i <= 12; ++i) {
+    wchar_t name[8];
+    wsprintfW(name, L"K%02d", i);
+    const bool there = ValueThere(HKEY_CURRENT_USER, Key(name), L"Path");
+    const bool wasChosen = std::find(chosen.begin(), chosen.end(), Key(name)) != chosen.end();
+    EXPECT_NE(there, wasChosen) << i;
+    left += there;
+  }
+  EXPECT_EQ(left, 9);
+  EXPECT_EQ(p.StringGrid1.RowCount(), 2) << "the grid is emptied";
+  EXPECT_EQ(p.StringGrid1.Cell(0, 1), "");
+  EXPECT_EQ(p.edKey.Text(), "");
+  EXPECT_TRUE(p.btnRemove.Enabled());
+  // Removing again acts on the empty row only: nothing more goes.
+  p.StringGrid1.SetRow(1);
+  seams_.MessageBoxes.QueueAnswer(IDYES);
+  p.btnRemove.Click();
+  TSnapshot rest;
+  TakeSnapshot(HKEY_CURRENT_USER, W(user_.Sub()), rest);
+  EXPECT_EQ(rest.size(), 9u);
+}
+
+TEST_F(RegCleanPage, StopMidScanKeepsTheHitsAndNoHitsGivesTheMessage) {
+  FillHits(20);
+  TRegCleanPage& p = *page_;
+  bool startOffDuringScan = false, stopLive = false;
+  // The user stops as soon as the first row appears.
+  auto show = p.StringGrid1.OnSelectCell;
+  p.StringGrid1.OnSelectCell = [&](TStringGrid* g, int col, int row) {
+    show(g, col, row);
+    startOffDuringScan = !p.btnStart.Enabled() && !p.btnRemove.Enabled();
+    stopLive = p.btnStop.Enabled();
+    p.btnStartClick();  // a second scan inside the first is refused
+    p.btnStop.Click();
+  };
+  p.btnStart.Click();
+  EXPECT_TRUE(startOffDuringScan);
+  EXPECT_TRUE(stopLive);
+  EXPECT_EQ(p.StringGrid1.RowCount(), 2) << "one hit kept";
+  EXPECT_EQ(host_.StatusBar().PanelText(0), "Number of invalid references: 1");
+  EXPECT_FALSE(p.btnStop.Enabled());
+  EXPECT_TRUE(p.btnStart.Enabled());
+  EXPECT_TRUE(p.btnRemove.Enabled());
+  EXPECT_EQ(seams_.MessageBoxes.Count(), 0u);
+
+  p.StringGrid1.OnSelectCell = show;
+  p.ScanRoots = {{"HKEY_CURRENT_USER", HKEY_CURRENT_USER, user_.Sub() + "\\K01"}};
+  p.btnStart.Click();
+  EXPECT_EQ(p.StringGrid1.RowCount(), 1);
+  EXPECT_EQ(host_.StatusBar().PanelText(0), "Number of invalid references: 0");
+  EXPECT_FALSE(p.btnRemove.Enabled());
+  ASSERT_EQ(seams_.MessageBoxes.Count(), 1u);
+  const TMessageBoxCall box = seams_.MessageBoxes.Calls()[0];
+  EXPECT_EQ(box.Text, "No invalid references detected.");
+  EXPECT_EQ(box.Caption, "信息");
+  EXPECT_EQ(box.Flags & MB_TYPEMASK, (UINT)MB_OK);
+}
+
+TEST(RegCleanMainWindow, CloseDuringAScanWaitsForTheWalkToUnwind) {
+  TSeamGuard seams;
+  TScratchKey user(CurrentTestName());
+  for (int i = 0; i < 20; ++i)
+    PutValue(HKEY_CURRENT_USER, W(user.Sub()) + L"\\K" + std::to_wstring(i), L"Path", REG_SZ,
+             L"C:\\VeldorNoSuchFolder\\x.exe");
+  InitSynchronize();
+  auto form = std::make_unique<TFormMain>();
+  form->Show();
+  Pump();
+  TRegCleanPage& p = *form->Pages->RegClean;
+  EXPECT_EQ(p.StringGrid1.Cell(3, 0), "位置") << "titles written at the first show";
+  EXPECT_FALSE(p.btnRemove.Enabled());
+  EXPECT_FALSE(p.btnStop.Enabled());
+  p.ScanRoots = {{"HKEY_CURRENT_USER", HKEY_CURRENT_USER, user.Sub()}};
+  HWND window = form->Handle();
+  bool aliveAfterClose = false;
+  p.StringGrid1.OnSelectCell = [&](TStringGrid*, int, int) {
+    form->Close();
+    aliveAfterClose = IsWindow(window) != FALSE;
+  };
+  p.btnStart.Click();
+  EXPECT_TRUE(aliveAfterClose) << "the window outlives the walk";
+  EXPECT_TRUE(IsWindow(window));
+  EXPECT_EQ(p.StringGrid1.RowCount(), 2) << "the scan stopped at the close request";
+  EXPECT_EQ(seams.MessageBoxes.Count(), 0u);
+  Pump();
+  EXPECT_FALSE(IsWindow(window)) << "closed once the walk unwound";
+  form.reset();
+  Pump();
+}
