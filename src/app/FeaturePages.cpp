@@ -51,8 +51,10 @@ void TFeaturePages::FirstVisitBrowser() {
 
 void TFeaturePages::FirstVisitTaskManager() {
   TaskManager->FirstVisit();
-  bool TFeaturePages::HoldCloseForScan() {
-    if (!RegClean->Scanning()) return false;
-    RegClean->btnStopClick();
-    return true;
-  }
+}
+
+bool TFeaturePages::HoldCloseForScan() {
+  if (!RegClean->Scanning()) return false;
+  RegClean->btnStopClick();
+  return true;
+}
