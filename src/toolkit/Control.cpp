@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "toolkit/Guarded.h"
+
 namespace {
 const char kProp[] = "VeldorControl";
 int g_nextId = 1000;
@@ -90,13 +92,17 @@ LRESULT CALLBACK TControl::OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
     if (auto* self = static_cast<TControl*>(cs->lpCreateParams)) self->Attach(hwnd);
   }
-  if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return GuardedEntry<LRESULT>(0, [&] {
+    if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  });
 }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return GuardedEntry<LRESULT>(0, [&] {
+    if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  });
 }
 
 LRESULT TControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
