@@ -297,8 +297,8 @@ void TFormMain::LinkLabel0101Click(TControl* sender) {
 }
 
 bool TFormMain::FirstVisit(int tag) {
-  if (firstVisitRuns_[tag] > 0) return false;
-  ++firstVisitRuns_[tag];
+  if (visited_[tag]) return false;
+  visited_[tag] = true;
   return true;
 }
 
