@@ -327,6 +327,12 @@ void TControl::SetColor(COLORREF color) {
   Invalidate();
 }
 
+COLORREF TControl::InheritedColor() const {
+  for (const TControl* c = this; c; c = c->parent_)
+    if (c->colorSet_) return c->color_;
+  return GetSysColor(COLOR_BTNFACE);
+}
+
 void TControl::Invalidate() {
   if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
 }

@@ -149,6 +149,35 @@ TEST_F(MainWindow, PageThreeIsReadOnItsFirstVisitOnly) {
   EXPECT_TRUE(listed(after));
 }
 
+TEST_F(MainWindow, HeaderGlyphShowsTheStripWhereItIsTransparent) {
+  Click(form->LinkLabel0103.get());
+  Click(form->LinkLabel0104.get());
+  Click(form->LinkLabel0105.get());
+  // Repaint the glyph over a stale picture (red) as the window does after a page switch.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateBitmap(17, 17, 1, 32, nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all{0, 0, 17, 17};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &all, red);
+  DeleteObject(red);
+  SendMessageA(form->ImageMiddle->Handle(), WM_ERASEBKGND, (WPARAM)dc, 0);
+  form->ImageMiddle->PaintTo(dc, 0, 0);
+  const COLORREF strip = form->PanelMiddleTop->Color();
+  int stale = 0, background = 0;
+  for (int y = 0; y < 17; ++y)
+    for (int x = 0; x < 17; ++x) {
+      const COLORREF c = GetPixel(dc, x, y);
+      stale += c == RGB(255, 0, 0);
+      background += c == strip;
+    }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  EXPECT_EQ(stale, 0);
+  EXPECT_GT(background, 0) << "the glyph has transparent parts";
+}
+
 TEST_F(MainWindow, PageOneAlwaysOpensOnItsFirstInnerTab) {
   form->PageControl1->ClickTab(3);
   Click(form->LinkLabel0106.get());
