@@ -113,8 +113,7 @@ void TFormMain::BuildLayout() {
   ProgressBar1 = std::make_unique<TProgressBar>(this, 0, 0, 149, 17, true);
   ProgressBar1->SetName("ProgressBar1");
   ProgressBar1->SetVisible(false);
-
-  Pages = std::make_unique<TFeaturePages>(*this);
+  // The feature pages are built in FormCreate, once the window is on screen.
 }
 
 void TFormMain::BuildNavigation() {
@@ -205,6 +204,10 @@ void TFormMain::FormCreate() {
     // The IE extension enumerator and the registry cleaner's registry object are created here
     // by their pages once those exist (TFeaturePages owns them).
   });
+  // The pages' controls come after the opening animation: nothing paints before the message
+  // loop runs, so the window looks the same, only it is on screen sooner. A page that cannot be
+  // built ends the start, as it did before.
+  Pages = std::make_unique<TFeaturePages>(*this);
   Guarded([&] {
     // All twelve page tabs stay hidden: the navigation column is the only way between pages.
     for (auto& sheet : TS) sheet->SetTabVisible(false);
