@@ -256,8 +256,12 @@ void TControl::Realign() {
   realigning_ = true;
   RECT r = ClientRect();
   auto place = [](TControl* c, int l, int t, int w, int h) {
-    SetWindowPos(c->hwnd_, nullptr, l, t, w < 0 ? 0 : w, h < 0 ? 0 : h,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    w = w < 0 ? 0 : w;
+    h = h < 0 ? 0 : h;
+    // Every aligned child is placed again whenever a sibling aligns or resizes; skipping the
+    // ones already in place saves most of the window moves of building the main window.
+    if (c->Left() == l && c->Top() == t && c->Width() == w && c->Height() == h) return;
+    SetWindowPos(c->hwnd_, nullptr, l, t, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
   };
   for (TAlign pass : {TAlign::Top, TAlign::Bottom, TAlign::Left, TAlign::Right, TAlign::Client}) {
     for (TControl* c : children_) {
