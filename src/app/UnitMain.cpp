@@ -201,14 +201,14 @@ void TFormMain::FormCreate() {
     SetCaption(Application.Title);
     StatusBar1->SetPanelText(0, Application.Title);
     AnimateWindow(Handle(), 250, AW_ACTIVATE | AW_CENTER);
-    // The IE extension enumerator and the registry cleaner's registry object are created here
-    // by their pages once those exist (TFeaturePages owns them).
   });
   // The pages' controls come after the opening animation: nothing paints before the message
   // loop runs, so the window looks the same, only it is on screen sooner. A page that cannot be
   // built ends the start, as it did before.
   Pages = std::make_unique<TFeaturePages>(*this);
   Guarded([&] {
+    // The IE extension enumerator and the registry cleaner's registry object are created here
+    // by their pages (TFeaturePages owns them), which exist from the line above.
     // All twelve page tabs stay hidden: the navigation column is the only way between pages.
     for (auto& sheet : TS) sheet->SetTabVisible(false);
     ApplicationDir = ExtractFilePath(Application.ExeName());
