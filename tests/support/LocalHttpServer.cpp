@@ -15,7 +15,7 @@ TLocalHttpServer::TLocalHttpServer(std::string body) : body_(std::move(body)) {
     if (s != INVALID_SOCKET) closesocket(s);
     return;
   }
-  listener_ = static_cast<unsigned>(s);
+  listener_ = static_cast<std::uintptr_t>(s);
   port_ = ntohs(addr.sin_port);
   thread_ = std::thread([this] { Serve(); });
 }

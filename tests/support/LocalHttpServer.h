@@ -2,6 +2,7 @@
 // 200 and a fixed body, after running a hook while the client waits for the answer.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
@@ -21,7 +22,7 @@ class TLocalHttpServer {
  private:
   void Serve();
   std::string body_;
-  unsigned listener_ = ~0u;
+  std::uintptr_t listener_ = 0;  // the listening socket
   int port_ = 0;
   std::thread thread_;
 };
