@@ -4,6 +4,8 @@
 #include <mutex>
 
 #include "regbackup/Rotation.h"
+#include "system/Seams.h"
+#include "toolkit/Guarded.h"
 
 std::atomic<WORD> JobCode{0};
 std::string RegBakDir;
@@ -39,7 +41,8 @@ bool RunProcess::Start(WORD code) {
 
 DWORD WINAPI RunProcess::ThreadProc(LPVOID self) {
   auto* worker = static_cast<RunProcess*>(self);
-  worker->Execute();
+  // A failing job ends its worker quietly; nothing is reported.
+  Guarded([&] { worker->Execute(); });
   delete worker;
   --g_running;
   return 0;
@@ -53,12 +56,7 @@ void RunProcess::Execute() {
     auto it = g_jobs.find(code);
     if (it != g_jobs.end()) job = it->second;
   }
-  if (!job) return;
-  try {
-    job();
-  } catch (...) {
-    // A failing job ends its worker quietly; nothing is reported.
-  }
+  if (job) job();
 }
 
 void StartJob(WORD code) {

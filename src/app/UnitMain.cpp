@@ -122,10 +122,7 @@ void TFormMain::BuildLayout() {
   ProgressBar1 = std::make_unique<TProgressBar>(this, 0, 0, 149, 17, true);
   ProgressBar1->SetName("ProgressBar1");
   ProgressBar1->SetVisible(false);
-
-  Pages = std::make_unique<TFeaturePages>(*this);
-  Timer2.OnTimer = [this](TTimer*) { Timer2Timer(); };
-  Help = std::make_unique<THelpPages>(*TS[10], *TS[11], [this] { GoToHelpPage(); });
+  // The feature pages are built in FormCreate, once the window is on screen.
 }
 
 void TFormMain::BuildNavigation() {
@@ -214,10 +211,16 @@ void TFormMain::FormCreate() {
     SetCaption(Application.Title);
     StatusBar1->SetPanelText(0, Application.Title);
     AnimateWindow(Handle(), 250, AW_ACTIVATE | AW_CENTER);
-    // The IE extension enumerator and the registry cleaner's registry object are created here
-    // by their pages once those exist (TFeaturePages owns them).
   });
+  // The pages' controls come after the opening animation: nothing paints before the message
+  // loop runs, so the window looks the same, only it is on screen sooner. A page that cannot be
+  // built ends the start, as it did before.
+  Pages = std::make_unique<TFeaturePages>(*this);
+  Help = std::make_unique<THelpPages>(*TS[10], *TS[11], [this] { GoToHelpPage(); });
+  Timer2.OnTimer = [this](TTimer*) { Timer2Timer(); };
   Guarded([&] {
+    // The IE extension enumerator and the registry cleaner's registry object are created here
+    // by their pages (TFeaturePages owns them), which exist from the line above.
     // All twelve page tabs stay hidden: the navigation column is the only way between pages.
     for (auto& sheet : TS) sheet->SetTabVisible(false);
     ApplicationDir = ExtractFilePath(Application.ExeName());
@@ -344,8 +347,8 @@ void TFormMain::GoToHelpPage() {
 }
 
 bool TFormMain::FirstVisit(int tag) {
-  if (firstVisitRuns_[tag] > 0) return false;
-  ++firstVisitRuns_[tag];
+  if (visited_[tag]) return false;
+  visited_[tag] = true;
   return true;
 }
 

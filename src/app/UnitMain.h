@@ -71,8 +71,6 @@ class TFormMain : public TForm, public IHost {
   WORD CurrentNavTag = 0;
   std::vector<TLinkLabel*> NavLinks;
   std::vector<TWinPanel*> NavPanels;
-  // How often each page's first-visit work ran (index = tag); it must never exceed one.
-  int FirstVisitRuns(int tag) const { return tag >= 0 && tag <= 12 ? firstVisitRuns_[tag] : 0; }
 
   // Layout.
   std::unique_ptr<TPaintPanel> PaintPanel1;
@@ -115,11 +113,11 @@ class TFormMain : public TForm, public IHost {
   void BuildLayout();
   void BuildNavigation();
   void RunPageActions(int tag);
-  bool FirstVisit(int tag);  // true only the first time, counted
+  bool FirstVisit(int tag);  // true only the first time: one-shot flag per page
 
   bool closing_ = false;
   bool creating_ = true;
-  std::array<int, 13> firstVisitRuns_{};
+  std::array<bool, 13> visited_{};
   std::vector<std::function<void()>> stopHooks_;
   bool stopped_ = false;
 };

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <algorithm>
+
 #include "immunity/InstallerTrust.h"
 #include "system/Registry.h"
 #include "system/Seams.h"
@@ -121,7 +123,8 @@ bool ReadInstallerFile(const std::string& path, std::vector<char>& bytes) {
   return true;
 }
 
-bool DownloadInstaller(const std::string& url, std::vector<char>& bytes) {
+bool DownloadInstaller(const std::string& url, std::vector<char>& bytes,
+                       std::atomic<int>* percent) {
   bytes.clear();
   if (url.empty()) return false;
   TInternetHandle session(
@@ -139,6 +142,11 @@ bool DownloadInstaller(const std::string& url, std::vector<char>& bytes) {
                       nullptr) ||
       status != 200)
     return false;
+  DWORD length = 0;
+  size = sizeof length;
+  if (!HttpQueryInfoA(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                      nullptr))
+    length = 0;
   char buf[16384];
   for (;;) {
     DWORD got = 0;
@@ -152,15 +160,25 @@ bool DownloadInstaller(const std::string& url, std::vector<char>& bytes) {
       return false;
     }
     bytes.insert(bytes.end(), buf, buf + got);
+    if (percent && length > 0)
+      *percent = static_cast<int>(std::min<size_t>(bytes.size(), length) * 100 / length);
   }
   return !bytes.empty();
 }
 
+bool FetchInstaller(const TPatchSources& sources, std::vector<char>& bytes,
+                    std::atomic<int>* percent) {
+  return ReadInstallerFile(sources.LocalFile, bytes) ||
+         DownloadInstaller(sources.DownloadUrl, bytes, percent);
+}
+
 bool InstallCursorPatch(const TPatchSources& sources, IInstallerTrust& trust) {
   std::vector<char> bytes;
-  if (!ReadInstallerFile(sources.LocalFile, bytes) &&
-      !DownloadInstaller(sources.DownloadUrl, bytes))
-    return false;
+  return FetchInstaller(sources, bytes) && RunInstallerBytes(bytes, trust);
+}
+
+bool RunInstallerBytes(const std::vector<char>& bytes, IInstallerTrust& trust) {
+  if (bytes.empty()) return false;
   const std::string dir = CurrentDirectory();
   if (dir.empty()) return false;
   const std::string path = dir + kPatchInstallerFile;

@@ -3,6 +3,7 @@
 // Nothing is run unless its signature verifies as the vendor's.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -37,12 +38,19 @@ std::string PatchDownloadUrl(const std::string& osFamily);
 
 // Reads a whole file; false when it cannot be read or is empty.
 bool ReadInstallerFile(const std::string& path, std::vector<char>& bytes);
-// Downloads `url` (HTTP status 200 only, at most 32 MB); false on any failure.
-bool DownloadInstaller(const std::string& url, std::vector<char>& bytes);
+// Downloads `url` (HTTP status 200 only, at most 32 MB); false on any failure. When the server
+// tells the length, `percent` (if given) follows the bytes received, 0 to 100.
+bool DownloadInstaller(const std::string& url, std::vector<char>& bytes,
+                       std::atomic<int>* percent = nullptr);
+// The installer bytes: the local file, else the download. Slow: run it off the window thread.
+bool FetchInstaller(const TPatchSources& sources, std::vector<char>& bytes,
+                    std::atomic<int>* percent = nullptr);
 
-// Takes the installer bytes from the sources, saves them as kPatchInstallerFile in the current
-// directory, and runs that file hidden, without waiting, through the process seam once `trust`
-// accepts it; the file is then deleted (whether that works is not checked). The file cannot be
-// changed between the check and the start. False when there were no bytes, the file could not be
-// written, the signature was refused or the start failed; a refused file is deleted, not run.
+// Saves `bytes` as kPatchInstallerFile in the current directory, and runs that file hidden,
+// without waiting, through the process seam once `trust` accepts it; the file is then deleted
+// (whether that works is not checked). The file cannot be changed between the check and the
+// start. False when there were no bytes, the file could not be written, the signature was refused
+// or the start failed; a refused file is deleted, not run.
+bool RunInstallerBytes(const std::vector<char>& bytes, IInstallerTrust& trust);
+// FetchInstaller, then RunInstallerBytes.
 bool InstallCursorPatch(const TPatchSources& sources, IInstallerTrust& trust);

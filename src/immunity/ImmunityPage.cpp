@@ -1,5 +1,7 @@
 #include "immunity/ImmunityPage.h"
 
+#include <atomic>
+
 #include "immunity/AutoplayPolicy.h"
 #include "immunity/ComponentImmunity.h"
 #include "immunity/PluginImmunity.h"
@@ -7,6 +9,7 @@
 #include "system/SysUtils.h"
 #include "toolkit/Application.h"
 #include "toolkit/ProgressBar.h"
+#include "toolkit/Responsive.h"
 #include "toolkit/StatusBar.h"
 
 namespace {
@@ -190,6 +193,7 @@ void TImmunityPage::ReadImmunisationState() {
 }
 
 void TImmunityPage::BitBtn2Click(TControl*) {
+  if (patchBusy_) return;  // a press while the patch is fetched must not start another
   switch (ActiveInnerTab()) {
     case kComponentTab:
       ImmuniseComponentTab();
@@ -201,6 +205,7 @@ void TImmunityPage::BitBtn2Click(TControl*) {
 }
 
 void TImmunityPage::BitBtn1Click(TControl*) {
+  if (patchBusy_) return;
   switch (ActiveInnerTab()) {
     case kComponentTab:
       CancelComponentTab();
@@ -308,7 +313,33 @@ void TImmunityPage::CancelPluginTab() {
 
 bool TImmunityPage::RunCursorPatch() {
   PlaceProgressInStatusBar();
-  return InstallCursorPatch(PatchSources, *trust_);
+  // The download can take a minute: it runs on a worker while the window keeps answering and
+  // the bar shows how far it got. The worker owns its copy of everything, in case the window
+  // closes first.
+  struct TFetch {
+    TPatchSources Sources;
+    std::vector<char> Bytes;
+    std::atomic<int> Percent{0};
+    bool Ok = false;
+  };
+  auto fetch = std::make_shared<TFetch>();
+  fetch->Sources = PatchSources;
+  TProgressBar& bar = host_.ProgressBar();
+  std::vector<TButton*> buttons = {&BitBtn4, &BitBtn3, &BitBtn1, &BitBtn2};
+  std::vector<bool> enabled;
+  for (TButton* b : buttons) {
+    enabled.push_back(b->Enabled());
+    b->SetEnabled(false);
+  }
+  patchBusy_ = true;
+  const bool finished = RunWhileResponsive(
+      [fetch] { fetch->Ok = FetchInstaller(fetch->Sources, fetch->Bytes, &fetch->Percent); },
+      [&] { bar.SetPosition(fetch->Percent); });
+  patchBusy_ = false;
+  for (size_t i = 0; i < buttons.size(); ++i) buttons[i]->SetEnabled(enabled[i]);
+  if (!finished || host_.Closing()) throw TPatchAbandoned();  // the program is ending: no boxes
+  bar.SetPosition(fetch->Percent);
+  return fetch->Ok && RunInstallerBytes(fetch->Bytes, *trust_);
 }
 
 void TImmunityPage::PlaceProgressInStatusBar() {

@@ -86,7 +86,9 @@ class TImmunityPage {
   void CancelComponentTab();
   void ImmunisePluginTab();
   void CancelPluginTab();
-  // Cursor patch step: true when the installer was started.
+  // Cursor patch step: true when the installer was started. Throws TPatchAbandoned when the
+  // program ends while the installer is fetched.
+  struct TPatchAbandoned {};
   bool RunCursorPatch();
   void PlaceProgressInStatusBar();
   void RestoreProgress();
@@ -99,4 +101,5 @@ class TImmunityPage {
   };
   TControl* progressHome_ = nullptr;  // where the progress bar was before the status bar
   TBounds progressBounds_;
+  bool patchBusy_ = false;  // the patch installer is being fetched
 };

@@ -2,6 +2,8 @@
 
 #include <set>
 
+#include "toolkit/Guarded.h"
+
 namespace {
 const char kProp[] = "VeldorControl";
 int g_nextId = 1000;
@@ -90,13 +92,17 @@ LRESULT CALLBACK TControl::OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
     if (auto* self = static_cast<TControl*>(cs->lpCreateParams)) self->Attach(hwnd);
   }
-  if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return GuardedEntry<LRESULT>(0, [&] {
+    if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  });
 }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return GuardedEntry<LRESULT>(0, [&] {
+    if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+  });
 }
 
 LRESULT TControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -250,8 +256,12 @@ void TControl::Realign() {
   realigning_ = true;
   RECT r = ClientRect();
   auto place = [](TControl* c, int l, int t, int w, int h) {
-    SetWindowPos(c->hwnd_, nullptr, l, t, w < 0 ? 0 : w, h < 0 ? 0 : h,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    w = w < 0 ? 0 : w;
+    h = h < 0 ? 0 : h;
+    // Every aligned child is placed again whenever a sibling aligns or resizes; skipping the
+    // ones already in place saves most of the window moves of building the main window.
+    if (c->Left() == l && c->Top() == t && c->Width() == w && c->Height() == h) return;
+    SetWindowPos(c->hwnd_, nullptr, l, t, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
   };
   for (TAlign pass : {TAlign::Top, TAlign::Bottom, TAlign::Left, TAlign::Right, TAlign::Client}) {
     for (TControl* c : children_) {
@@ -319,6 +329,12 @@ void TControl::SetColor(COLORREF color) {
   color_ = color;
   colorSet_ = true;
   Invalidate();
+}
+
+COLORREF TControl::InheritedColor() const {
+  for (const TControl* c = this; c; c = c->parent_)
+    if (c->colorSet_) return c->color_;
+  return GetSysColor(COLOR_BTNFACE);
 }
 
 void TControl::Invalidate() {

@@ -63,6 +63,8 @@ class TControl {
   COLORREF Color() const { return color_; }
   void SetColor(COLORREF color);
   bool ColorSet() const { return colorSet_; }
+  // The colour of the nearest control that set one, this one or a container; else button face.
+  COLORREF InheritedColor() const;
 
   void Invalidate();
   void Repaint();  // invalidate and paint at once

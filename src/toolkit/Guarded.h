@@ -9,3 +9,15 @@ void Guarded(F&& step) noexcept {
   } catch (...) {
   }
 }
+
+// Entry from the system into the program (window procedure, timer, thread start). An exception
+// cannot unwind through the system's frames under this toolchain, it ends the process; so a
+// stray one stops here, `fallback` is answered and the program carries on.
+template <typename R, typename F>
+R GuardedEntry(R fallback, F&& step) noexcept {
+  try {
+    return step();
+  } catch (...) {
+    return fallback;
+  }
+}

@@ -31,9 +31,16 @@ void TImage::PaintTo(HDC dc, int x, int y) {
 
 LRESULT TImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_ERASEBKGND:
+    case WM_ERASEBKGND: {
       if (!transparent_) return TControl::WndProc(msg, wParam, lParam);
+      // The container's colour shows through the transparent parts; left unpainted they would
+      // keep the previous picture.
+      RECT r = ClientRect();
+      HBRUSH b = CreateSolidBrush(InheritedColor());
+      FillRect(reinterpret_cast<HDC>(wParam), &r, b);
+      DeleteObject(b);
       return 1;
+    }
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd_, &ps);

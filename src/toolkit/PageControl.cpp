@@ -12,7 +12,7 @@ TTabSheet::TTabSheet(TPageControl* owner, const std::string& caption)
 void TTabSheet::SetTabVisible(bool visible) {
   if (visible == tabVisible_) return;
   tabVisible_ = visible;
-  owner_->RebuildTabs();
+  owner_->ShowTab(PageIndex(), visible);
 }
 
 int TTabSheet::PageIndex() const {
@@ -34,7 +34,10 @@ TTabSheet* TPageControl::Page(int index) const {
 
 void TPageControl::AddPage(TTabSheet* page) {
   pages_.push_back(page);
-  RebuildTabs();
+  const RECT r = PageRect();
+  SetWindowPos(page->Handle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOACTIVATE);
+  if (page->TabVisible()) ShowTab(PageCount() - 1, true);
   if (active_ < 0) SetActivePageIndex(0);
 }
 
@@ -53,29 +56,47 @@ HWND TPageControl::TabStrip() const {
                                                                                    : nullptr;
 }
 
-void TPageControl::RebuildTabs() {
-  TabCtrl_DeleteAllItems(tabs_);
+int TPageControl::VisibleTabsBefore(int pageIndex) const {
   int n = 0;
-  for (TTabSheet* p : pages_) {
-    if (!p->TabVisible()) continue;
-    std::string caption = p->Caption();
+  for (int i = 0; i < pageIndex && i < (int)pages_.size(); ++i) n += pages_[i]->TabVisible();
+  return n;
+}
+
+void TPageControl::ShowTab(int pageIndex, bool visible) {
+  // One tab at a time: rebuilding the whole strip for every page made building and hiding a
+  // dozen pages a noticeable part of the program's start.
+  const bool stripWasShown = GetWindowLongA(tabs_, GWL_STYLE) & WS_VISIBLE;
+  const int at = VisibleTabsBefore(pageIndex);
+  if (visible) {
+    std::string caption = pages_[pageIndex]->Caption();
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     item.pszText = caption.data();
-    SendMessageA(tabs_, TCM_INSERTITEMA, n++, (LPARAM)&item);
+    SendMessageA(tabs_, TCM_INSERTITEMA, at, (LPARAM)&item);
+  } else {
+    TabCtrl_DeleteItem(tabs_, at);
   }
-  ShowWindow(tabs_, n > 0 ? SW_SHOWNA : SW_HIDE);
+  const bool stripShown = TabCtrl_GetItemCount(tabs_) > 0;
+  if (stripShown != stripWasShown) {
+    ShowWindow(tabs_, stripShown ? SW_SHOWNA : SW_HIDE);
+    LayoutPages();
+  }
   if (active_ >= 0) TabCtrl_SetCurSel(tabs_, TabOfPage(active_));
-  LayoutPages();
+}
+
+RECT TPageControl::PageRect() const {
+  RECT r = ClientRect();
+  if (GetWindowLongA(tabs_, GWL_STYLE) & WS_VISIBLE) TabCtrl_AdjustRect(tabs_, FALSE, &r);
+  return r;
 }
 
 void TPageControl::LayoutPages() {
-  RECT r = ClientRect();
   if (GetWindowLongA(tabs_, GWL_STYLE) & WS_VISIBLE) {
-    MoveWindow(tabs_, 0, 0, r.right, r.bottom, TRUE);
-    TabCtrl_AdjustRect(tabs_, FALSE, &r);
+    const RECT all = ClientRect();
+    MoveWindow(tabs_, 0, 0, all.right, all.bottom, TRUE);
     SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
+  const RECT r = PageRect();
   for (TTabSheet* p : pages_)
     SetWindowPos(p->Handle(), HWND_TOP, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOACTIVATE);

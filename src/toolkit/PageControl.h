@@ -46,9 +46,12 @@ class TPageControl : public TControl {
  private:
   friend class TTabSheet;
   void AddPage(TTabSheet* page);
-  void RebuildTabs();
+  // Adds or removes the one tab of a page; the pages move only when the strip appears or goes.
+  void ShowTab(int pageIndex, bool visible);
   void LayoutPages();
+  RECT PageRect() const;  // the area under the strip
   int TabOfPage(int pageIndex) const;
+  int VisibleTabsBefore(int pageIndex) const;
 
   std::vector<TTabSheet*> pages_;
   HWND tabs_ = nullptr;

@@ -1,5 +1,7 @@
 #include "toolkit/Timer.h"
 
+#include "toolkit/Guarded.h"
+
 TTimer::TTimer(UINT interval) : interval_(interval) {
   static bool registered = false;
   if (!registered) {
@@ -42,7 +44,8 @@ void TTimer::Update() {
 LRESULT CALLBACK TTimer::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_TIMER) {
     auto* self = reinterpret_cast<TTimer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && self->enabled_ && self->OnTimer) self->OnTimer(self);
+    // A failing tick is dropped; the next one comes as usual.
+    if (self && self->enabled_ && self->OnTimer) Guarded([&] { self->OnTimer(self); });
     return 0;
   }
   return DefWindowProcA(hwnd, msg, wParam, lParam);

@@ -4,7 +4,11 @@
 
 #include <memory>
 
+#include "app/FeaturePages.h"
 #include "app/UnitMain.h"
+#include "startup/StartupItems.h"
+#include "startup/StartupPage.h"
+#include "startup/StartupScratch.h"
 #include "toolkit/Sync.h"
 
 namespace {
@@ -89,7 +93,6 @@ TEST_F(MainWindow, FirstShowOpensPageOneWithTheFirstPanelOnly) {
   Click(form->LinkLabel0103.get());
   form->Show();
   EXPECT_EQ(form->CurrentNavTag, 3);
-  EXPECT_EQ(form->FirstVisitRuns(3), 1);
 }
 
 TEST_F(MainWindow, PageSwitchMovesBoldHeaderStatusAndTimer) {
@@ -101,7 +104,6 @@ TEST_F(MainWindow, PageSwitchMovesBoldHeaderStatusAndTimer) {
   EXPECT_EQ(form->LabelMiddle->Caption(), "系统进程清理");
   EXPECT_EQ(form->StatusBar1->PanelText(0), "系统进程清理");
   EXPECT_TRUE(form->Timer2.Enabled());
-  EXPECT_EQ(form->FirstVisitRuns(2), 1);
 
   form->StatusBar1->SetPanelText(1, "CPU");
   form->StatusBar1->SetPanelText(2, "MEM");
@@ -115,21 +117,65 @@ TEST_F(MainWindow, PageSwitchMovesBoldHeaderStatusAndTimer) {
   Click(form->LinkLabel0102.get());  // the same link twice
   EXPECT_TRUE(form->LinkLabel0102->Font().Bold());
   EXPECT_TRUE(form->Timer2.Enabled());
-  EXPECT_EQ(form->FirstVisitRuns(2), 1) << "first-visit work runs once";
 
-  for (auto* link :
-       {form->LinkLabel0103.get(), form->LinkLabel0201.get(), form->LinkLabel0402.get(),
-        form->LinkLabel0103.get(), form->LinkLabel0201.get(), form->LinkLabel0402.get()})
-    Click(link);
-  EXPECT_EQ(form->FirstVisitRuns(3), 1);
-  EXPECT_EQ(form->FirstVisitRuns(7), 1);
-  EXPECT_EQ(form->FirstVisitRuns(12), 1);
+  for (auto* link : {form->LinkLabel0201.get(), form->LinkLabel0402.get()}) Click(link);
   EXPECT_EQ(form->PageControl->ActivePage(), form->TS[11].get());
   EXPECT_EQ(form->LabelMiddle->Caption(), "关于. . . .");
   // Only one link is bold at a time.
   int bold = 0;
   for (TLinkLabel* link : form->NavLinks) bold += link->Font().Bold() ? 1 : 0;
   EXPECT_EQ(bold, 1);
+}
+
+TEST_F(MainWindow, PageThreeIsReadOnItsFirstVisitOnly) {
+  startup_test::TStartupScratch scratch;
+  const TStartupSource& run = StartupRegistrySources()[0];
+  auto listed = [&](const std::string& name) {
+    const TListView& list = form->Pages->Startup->LViewStartRun;
+    for (int i = 0; i < list.Count(); ++i)
+      if (list.SubItem(i, 0) == name) return true;
+    return false;
+  };
+  const std::string before = startup_test::Unique("before"), after = startup_test::Unique("after");
+  scratch.Set(run.Root, run.KeyPath, before, "C:\\before.exe");
+  Click(form->LinkLabel0103.get());
+  EXPECT_TRUE(listed(before)) << "the first visit fills the list";
+
+  scratch.Set(run.Root, run.KeyPath, after, "C:\\after.exe");
+  Click(form->LinkLabel0101.get());
+  Click(form->LinkLabel0103.get());
+  EXPECT_FALSE(listed(after)) << "a later visit reads nothing again";
+  form->Pages->Startup->BitBtnBitBtnDelRefValueClick();
+  EXPECT_TRUE(listed(after));
+}
+
+TEST_F(MainWindow, HeaderGlyphShowsTheStripWhereItIsTransparent) {
+  Click(form->LinkLabel0103.get());
+  Click(form->LinkLabel0104.get());
+  Click(form->LinkLabel0105.get());
+  // Repaint the glyph over a stale picture (red) as the window does after a page switch.
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateBitmap(17, 17, 1, 32, nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all{0, 0, 17, 17};
+  HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+  FillRect(dc, &all, red);
+  DeleteObject(red);
+  SendMessageA(form->ImageMiddle->Handle(), WM_ERASEBKGND, (WPARAM)dc, 0);
+  form->ImageMiddle->PaintTo(dc, 0, 0);
+  const COLORREF strip = form->PanelMiddleTop->Color();
+  int stale = 0, background = 0;
+  for (int y = 0; y < 17; ++y)
+    for (int x = 0; x < 17; ++x) {
+      const COLORREF c = GetPixel(dc, x, y);
+      stale += c == RGB(255, 0, 0);
+      background += c == strip;
+    }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  EXPECT_EQ(stale, 0);
+  EXPECT_GT(background, 0) << "the glyph has transparent parts";
 }
 
 TEST_F(MainWindow, PageOneAlwaysOpensOnItsFirstInnerTab) {

@@ -6,6 +6,7 @@
 #include "immunity/AutoplayPolicy.h"
 #include "immunity/ImmunityPage.h"
 #include "immunity/PluginImmunity.h"
+#include "support/LocalHttpServer.h"
 #include "support/RecordingSeams.h"
 #include "support/Scratch.h"
 #include "toolkit/Form.h"
@@ -199,6 +200,32 @@ TEST_F(ImmunityPage, TheCursorPatchStep) {
   p.BitBtn4.Click();
   EXPECT_EQ(Texts().back(), "请选中需要免疫的项目!");
   EXPECT_EQ(seams_.Processes.Count(), 1u);
+}
+
+TEST_F(ImmunityPage, ThePatchDownloadLeavesTheWindowAnsweringWithTheBarShown) {
+  TImmunityPage& p = *page_;
+  TLocalHttpServer server("MZ downloaded");
+  ASSERT_FALSE(server.Url("").empty());
+  bool answered = false, barShown = false, buttonsOff = false;
+  server.BeforeAnswer = [&] {
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutA(form_.Handle(), WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+    barShown = host_.ProgressBar().Visible() && host_.ProgressBar().Parent() == &host_.StatusBar();
+    buttonsOff = !p.BitBtn4.Enabled() && !p.BitBtn3.Enabled();
+  };
+  TAcceptAll trust(host_.ProgressBar());
+  p.SetInstallerTrust(&trust);
+  p.OsFamily = "Windows XP";
+  p.PatchSources = {"C:\\absent\\KB925902.exe", server.Url("ms0717.exe")};
+  Select({&p.CheckBox9});
+  p.BitBtn4.Click();
+  EXPECT_TRUE(answered) << "the window thread was held by the download";
+  EXPECT_TRUE(barShown);
+  EXPECT_TRUE(buttonsOff) << "a second press could start while the first waits";
+  EXPECT_EQ(Texts(), std::vector<std::string>{"\r\n光标漏洞补丁成功"});
+  EXPECT_EQ(seams_.Processes.Count(), 1u);
+  EXPECT_TRUE(p.BitBtn4.Enabled());
+  EXPECT_FALSE(host_.ProgressBar().Visible());
 }
 
 TEST_F(ImmunityPage, PluginTabCountsEveryCheckedRowAndShowsSharedState) {
