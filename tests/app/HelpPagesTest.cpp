@@ -2,7 +2,6 @@
 // creates and navigates, drawing nothing) and, in a process of its own with the engine disabled,
 // the fallback link.
 #include <gtest/gtest.h>
-#include <winsock2.h>
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -11,56 +10,26 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "app/HelpPages.h"
 #include "app/UnitMain.h"
 #include "support/RecordingSeams.h"
 #include "support/WineUnix.h"
-#include "toolkit/Sync.h"
+#include "support/LocalHttpServer.h"
+#include "support/MainFormTest.h"
+
+using testsupport::PumpUntil;
 
 namespace {
 const char kFallbackChild[] = "VELDOR_BROWSER_FALLBACK_CHILD";
-
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000) {
-  const DWORD start = GetTickCount();
-  while (!done()) {
-    if (GetTickCount() - start > timeoutMs) return false;
-    Pump();
-    Sleep(5);
-  }
-  return true;
-}
 
 std::wstring Wide(const char* ascii) {
   return std::wstring(ascii, ascii + strlen(ascii));
 }
 
-class HelpPages : public testing::Test {
+class HelpPages : public TMainFormTest {
  protected:
-  void SetUp() override {
-    InitSynchronize();
-    form = std::make_unique<TFormMain>();
-    form->Show();
-    Pump();
-  }
-  void TearDown() override {
-    form.reset();
-    Pump();
-  }
-  void Click(TLinkLabel* link) {
-    SendMessageA(link->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(link->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-  }
+  using TMainFormTest::Click;
   // What a STATIC or BUTTON window tells its parent on a click.
   void Click(TControl& control, WORD code) {
     SendMessageA(GetParent(control.Handle()), WM_COMMAND,
@@ -72,7 +41,6 @@ class HelpPages : public testing::Test {
   }
 
   TSeamGuard seams;
-  std::unique_ptr<TFormMain> form;
 };
 }  // namespace
 
@@ -142,44 +110,21 @@ TEST_F(HelpPages, DonationAndDownloadHintLeaveTheNavigationAsItWas) {
 // The page's server holds the request until the window thread has shown it answers: a navigation
 // that waited for the page would leave the request unanswered until the server gives up.
 TEST_F(HelpPages, NavigationDoesNotHoldTheWindowThread) {
-  WSADATA wsa;
-  ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &wsa), 0);
-  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in at{};
-  at.sin_family = AF_INET;
-  at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  int size = sizeof at;
-  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&at), sizeof at), 0);
-  ASSERT_EQ(listen(listener, 4), 0);
-  getsockname(listener, reinterpret_cast<sockaddr*>(&at), &size);
-  const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(at.sin_port)) + "/upgrade";
-
-  std::atomic<bool> requested{false}, windowAnswered{false}, served{false};
+  TLocalHttpServer server("<html></html>");
+  server.ContentType = "text/html";
+  ASSERT_FALSE(server.Url("upgrade").empty());
+  std::atomic<bool> requested{false}, asked{false}, windowAnswered{false};
   HWND window = form->Handle();
-  std::thread server([&] {
-    SOCKET c = accept(listener, nullptr, nullptr);
-    if (c == INVALID_SOCKET) {
-      served = true;
-      return;
-    }
-    char buf[2048];
-    recv(c, buf, sizeof buf, 0);
+  server.BeforeAnswer = [&] {
     requested = true;
     DWORD_PTR r = 0;
     windowAnswered = SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 10000, &r) != 0;
-    const char reply[] = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n<html></html>";
-    send(c, reply, sizeof reply - 1, 0);
-    closesocket(c);
-    served = true;
-  });
-  form->Help->ShowBrowser(url);
-  const bool got = PumpUntil([&] { return requested.load(); }, 20000);
-  if (!got) closesocket(listener);  // ends the server's wait
-  PumpUntil([&] { return served.load(); }, 20000);
-  server.join();
-  closesocket(listener);
-  WSACleanup();
-  ASSERT_TRUE(got) << "the control never asked for the page";
+    asked = true;
+  };
+  form->Help->ShowBrowser(server.Url("upgrade"));
+  ASSERT_TRUE(PumpUntil([&] { return requested.load(); }, 20000))
+      << "the control never asked for the page";
+  PumpUntil([&] { return asked.load(); }, 20000);
   EXPECT_TRUE(windowAnswered);
 }
 
@@ -248,7 +193,7 @@ TEST_F(HelpPagesFallbackChild, LinkOpensTheAddressInTheUsersBrowser) {
 
   // The donation button reuses the fallback with its own address.
   Click(form->Help->Button1, BN_CLICKED);
-  Pump();
+  testsupport::PumpMessages();
   EXPECT_EQ(link->Caption(), DonateUrl);
 
   // When the shell cannot open it, the user is told and gets the address on the clipboard.

@@ -9,36 +9,12 @@
 #include "startup/StartupItems.h"
 #include "startup/StartupPage.h"
 #include "startup/StartupScratch.h"
-#include "toolkit/Sync.h"
+#include "support/MainFormTest.h"
 
 namespace {
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) continue;  // the main form's end must not stop later tests
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+using testsupport::PumpMessages;
 
-class MainWindow : public testing::Test {
- protected:
-  void SetUp() override {
-    InitSynchronize();
-    form = std::make_unique<TFormMain>();
-    form->Show();
-    Pump();
-  }
-  void TearDown() override {
-    form.reset();
-    Pump();
-  }
-  void Click(TLinkLabel* link) {
-    SendMessageA(link->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-    SendMessageA(link->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-  }
-  std::unique_ptr<TFormMain> form;
-};
+class MainWindow : public TMainFormTest {};
 }  // namespace
 
 TEST_F(MainWindow, LayoutMatchesTheDesign) {
@@ -218,6 +194,6 @@ TEST_F(MainWindow, CloseSetsClosingAndPanelsNoLongerFollowEachOther) {
   form->Show();  // showing again does nothing once closing
   HWND h = form->Handle();
   form->Close();
-  Pump();
+  PumpMessages();
   EXPECT_FALSE(IsWindow(h));
 }

@@ -9,6 +9,7 @@
 #include "app/FeaturePages.h"
 #include "app/UnitMain.h"
 #include "regclean/RegCleanPage.h"
+#include "support/MainFormTest.h"
 #include "support/RecordingSeams.h"
 #include "support/Scratch.h"
 #include "support/TestHost.h"
@@ -19,14 +20,7 @@ using namespace regclean_test;
 
 namespace {
 
-void Pump() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (msg.message == WM_QUIT) continue;  // the main form's end must not stop later tests
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-}
+using testsupport::PumpMessages;
 
 class RegCleanPage : public testing::Test {
  protected:
@@ -172,7 +166,7 @@ TEST(RegCleanMainWindow, CloseDuringAScanWaitsForTheWalkToUnwind) {
   InitSynchronize();
   auto form = std::make_unique<TFormMain>();
   form->Show();
-  Pump();
+  PumpMessages();
   TRegCleanPage& p = *form->Pages->RegClean;
   EXPECT_EQ(p.StringGrid1.Cell(3, 0), "位置") << "titles written at the first show";
   EXPECT_FALSE(p.btnRemove.Enabled());
@@ -189,8 +183,8 @@ TEST(RegCleanMainWindow, CloseDuringAScanWaitsForTheWalkToUnwind) {
   EXPECT_TRUE(IsWindow(window));
   EXPECT_EQ(p.StringGrid1.RowCount(), 2) << "the scan stopped at the close request";
   EXPECT_EQ(seams.MessageBoxes.Count(), 0u);
-  Pump();
+  PumpMessages();
   EXPECT_FALSE(IsWindow(window)) << "closed once the walk unwound";
   form.reset();
-  Pump();
+  PumpMessages();
 }

@@ -41,10 +41,9 @@ void TLocalHttpServer::Serve() {
     request.append(buf, got);
   }
   if (BeforeAnswer) BeforeAnswer();
-  const std::string answer =
-      "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
-      "Content-Length: " +
-      std::to_string(body_.size()) + "\r\nConnection: close\r\n\r\n" + body_;
+  const std::string answer = "HTTP/1.0 200 OK\r\nContent-Type: " + ContentType +
+                             "\r\nContent-Length: " + std::to_string(body_.size()) +
+                             "\r\nConnection: close\r\n\r\n" + body_;
   send(client, answer.data(), static_cast<int>(answer.size()), 0);
   shutdown(client, SD_SEND);
   closesocket(client);

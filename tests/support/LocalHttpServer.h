@@ -1,5 +1,5 @@
-// A one-request HTTP server on 127.0.0.1 for download tests: it answers the first request with
-// 200 and a fixed body, after running a hook while the client waits for the answer.
+// A one-request HTTP server on 127.0.0.1 for download and browser tests: it answers the first
+// request with 200 and a fixed body, after running a hook while the client waits for the answer.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@ class TLocalHttpServer {
   std::string Url(const std::string& name) const;
   // Runs on the server's thread after the request arrived, before the answer is sent.
   std::function<void()> BeforeAnswer;
+  std::string ContentType = "application/octet-stream";
 
  private:
   void Serve();
