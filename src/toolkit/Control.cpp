@@ -1,11 +1,40 @@
 #include "toolkit/Control.h"
 
+#include <mutex>
 #include <set>
+#include <unordered_map>
 
 #include "toolkit/Guarded.h"
 
 namespace {
-const char kProp[] = "VeldorControl";
+// Which object owns which window. Every message to every control looks its object up, a
+// thousand times before the main window first shows: a window property costs a round trip to
+// the system's window server each time, this table does not.
+class TWindowTable {
+ public:
+  void Add(HWND hwnd, TControl* control) {
+    std::lock_guard<std::mutex> guard(lock_);
+    controls_[hwnd] = control;
+  }
+  void Remove(HWND hwnd) {
+    std::lock_guard<std::mutex> guard(lock_);
+    controls_.erase(hwnd);
+  }
+  TControl* Find(HWND hwnd) {
+    std::lock_guard<std::mutex> guard(lock_);
+    auto it = controls_.find(hwnd);
+    return it == controls_.end() ? nullptr : it->second;
+  }
+
+ private:
+  std::mutex lock_;
+  std::unordered_map<HWND, TControl*> controls_;
+};
+
+TWindowTable& Windows() {
+  static TWindowTable* table = new TWindowTable;  // never freed: windows may outlive statics
+  return *table;
+}
 int g_nextId = 1000;
 
 HINSTANCE Instance() {
@@ -24,7 +53,7 @@ TControl::~TControl() {
   if (parent_) parent_->RemoveChild(this);
   if (hwnd_) {
     HWND h = hwnd_;
-    RemovePropA(h, kProp);
+    Windows().Remove(h);
     if (originalProc_) SetWindowLongPtrA(h, GWLP_WNDPROC, (LONG_PTR)originalProc_);
     hwnd_ = nullptr;
     DestroyWindow(h);
@@ -41,7 +70,7 @@ void TControl::RemoveChild(TControl* child) {
 }
 
 TControl* TControl::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<TControl*>(GetPropA(hwnd, kProp)) : nullptr;
+  return hwnd ? Windows().Find(hwnd) : nullptr;
 }
 
 void TControl::RegisterOwnClass(const char* className, UINT classStyle) {
@@ -59,7 +88,7 @@ void TControl::RegisterOwnClass(const char* className, UINT classStyle) {
 
 void TControl::Attach(HWND hwnd) {
   hwnd_ = hwnd;
-  SetPropA(hwnd, kProp, this);
+  Windows().Add(hwnd, this);
 }
 
 void TControl::CreateOwnWindow(const char* className, DWORD style, DWORD exStyle, UINT classStyle) {
@@ -145,7 +174,7 @@ LRESULT TControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY: {
       WNDPROC original = originalProc_;
       HWND h = hwnd_;
-      RemovePropA(h, kProp);
+      Windows().Remove(h);
       hwnd_ = nullptr;
       originalProc_ = nullptr;
       return original ? CallWindowProcA(original, h, msg, wParam, lParam)
