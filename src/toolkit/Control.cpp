@@ -258,8 +258,12 @@ int TControl::Height() const {
 
 void TControl::SetBounds(int left, int top, int width, int height) {
   if (!hwnd_) return;
-  SetWindowPos(hwnd_, nullptr, left, top, width < 0 ? 0 : width, height < 0 ? 0 : height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  width = width < 0 ? 0 : width;
+  height = height < 0 ? 0 : height;
+  // Controls that size themselves ask for the bounds they already have many times while they
+  // are built; each move is a trip to the window server and a round of messages.
+  if (Left() != left || Top() != top || Width() != width || Height() != height)
+    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (align_ != TAlign::None && parent_ && !parent_->realigning_) parent_->Realign();
 }
 
@@ -367,11 +371,13 @@ COLORREF TControl::InheritedColor() const {
 }
 
 void TControl::Invalidate() {
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+  // A window that is not on screen is painted in full when it appears: marking it now is a
+  // wasted trip to the window server, made for every control while the main window is built.
+  if (hwnd_ && IsWindowVisible(hwnd_)) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TControl::Repaint() {
-  if (!hwnd_) return;
+  if (!hwnd_ || !IsWindowVisible(hwnd_)) return;  // painted in full when it appears
   InvalidateRect(hwnd_, nullptr, TRUE);
   UpdateWindow(hwnd_);
 }
