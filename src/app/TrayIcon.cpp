@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "system/DllFunction.h"
 #include "toolkit/Guarded.h"
 
 WORD MinimizedState = 0;
@@ -33,7 +34,9 @@ bool TrayIcon(bool add, HWND window, HICON icon, const std::string& tip) {
   data.uCallbackMessage = kTrayCallbackMessage;
   data.hIcon = icon;
   std::strncpy(data.szTip, tip.c_str(), sizeof data.szTip - 1);
-  Shell_NotifyIconA(add ? NIM_ADD : NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&data));
+  // shell32 is loaded only once the icon is wanted.
+  if (auto notify = DllFunction<decltype(::Shell_NotifyIconA)>("shell32.dll", "Shell_NotifyIconA"))
+    notify(add ? NIM_ADD : NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&data));
   return true;
 }
 

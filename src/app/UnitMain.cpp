@@ -96,8 +96,10 @@ void TFormMain::BuildLayout() {
   PageControl = std::make_unique<TPageControl>(PanelMiddle.get());
   PageControl->SetName("PageControl");
   PageControl->SetAlign(TAlign::Client);
+  // The twelve page tabs are never shown (the navigation column switches pages), so they are
+  // made hidden rather than added to the strip and taken out again.
   for (int i = 0; i < 12; ++i) {
-    TS[i] = std::make_unique<TTabSheet>(PageControl.get(), std::to_string(i + 1));
+    TS[i] = std::make_unique<TTabSheet>(PageControl.get(), std::to_string(i + 1), false);
     TS[i]->SetName("TS" + std::to_string(i + 1));
   }
 

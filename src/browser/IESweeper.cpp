@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "browser/RegNames.h"
+#include "system/DllFunction.h"
 
 namespace {
 const char kMenuExtKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\MenuExt";
@@ -75,7 +76,9 @@ int TIESweeper::AddIcon(const std::string& path, WORD index, HIMAGELIST images, 
   // The shell writes the icon's file into the buffer: give it room for any path.
   std::vector<char> file(path.size() + MAX_PATH + 1, '\0');
   path.copy(file.data(), path.size());
-  HICON icon = ExtractAssociatedIconA(GetModuleHandleA(nullptr), file.data(), &index);
+  const auto extract =
+      DllFunction<decltype(::ExtractAssociatedIconA)>("shell32.dll", "ExtractAssociatedIconA");
+  HICON icon = extract ? extract(GetModuleHandleA(nullptr), file.data(), &index) : nullptr;
   if (!icon) return -1;
   int result;
   if (replaceIndex >= 0 && replaceIndex < ImageList_GetImageCount(images))

@@ -52,10 +52,9 @@ bool DecodeHref(const std::string& href, std::string& out) {
 TLinkLabel::TLinkLabel(TControl* parent) : TControl(parent) {
   font_.SetColor(notPressedColor_);
   CreateOwnWindow("TLinkLabel", WS_VISIBLE | WS_TABSTOP, 0);
-  SetBounds(0, 0, 55, 14);
   SetColor(RGB(255, 255, 255));
   ready_ = true;
-  AdjustLabelSize();
+  AdjustLabelSize();  // sizes it to its (empty) caption: a label starts sized to fit
 }
 
 void TLinkLabel::SetAutoSize(bool on) {

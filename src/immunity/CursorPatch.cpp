@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "immunity/InstallerTrust.h"
+#include "system/DllFunction.h"
 #include "system/Registry.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
@@ -34,11 +35,32 @@ struct THandle {
   bool Valid() const { return h != INVALID_HANDLE_VALUE && h != nullptr; }
 };
 
+// wininet is loaded only when a download is asked for.
+struct TWinInet {
+  decltype(&::InternetOpenA) Open =
+      DllFunction<decltype(::InternetOpenA)>(kWinInet, "InternetOpenA");
+  decltype(&::InternetSetOptionA) SetOption =
+      DllFunction<decltype(::InternetSetOptionA)>(kWinInet, "InternetSetOptionA");
+  decltype(&::InternetOpenUrlA) OpenUrl =
+      DllFunction<decltype(::InternetOpenUrlA)>(kWinInet, "InternetOpenUrlA");
+  decltype(&::HttpQueryInfoA) QueryInfo =
+      DllFunction<decltype(::HttpQueryInfoA)>(kWinInet, "HttpQueryInfoA");
+  decltype(&::InternetReadFile) ReadFile =
+      DllFunction<decltype(::InternetReadFile)>(kWinInet, "InternetReadFile");
+  decltype(&::InternetCloseHandle) CloseHandle =
+      DllFunction<decltype(::InternetCloseHandle)>(kWinInet, "InternetCloseHandle");
+  bool Loaded() const {
+    return Open && SetOption && OpenUrl && QueryInfo && ReadFile && CloseHandle;
+  }
+  static constexpr const char* kWinInet = "wininet.dll";
+};
+
 struct TInternetHandle {
   HINTERNET h;
-  explicit TInternetHandle(HINTERNET handle) : h(handle) {}
+  const TWinInet& net;
+  TInternetHandle(const TWinInet& api, HINTERNET handle) : h(handle), net(api) {}
   ~TInternetHandle() {
-    if (h) InternetCloseHandle(h);
+    if (h) net.CloseHandle(h);
   }
   TInternetHandle(const TInternetHandle&) = delete;
   TInternetHandle& operator=(const TInternetHandle&) = delete;
@@ -127,30 +149,33 @@ bool DownloadInstaller(const std::string& url, std::vector<char>& bytes,
                        std::atomic<int>* percent) {
   bytes.clear();
   if (url.empty()) return false;
+  const TWinInet net;
+  if (!net.Loaded()) return false;
   TInternetHandle session(
-      InternetOpenA("Veldor/1.2", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      net, net.Open("Veldor/1.2", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session.h) return false;
   DWORD timeout = 30000;
-  InternetSetOptionA(session.h, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
-  InternetSetOptionA(session.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
-  TInternetHandle request(InternetOpenUrlA(
-      session.h, url.c_str(), nullptr, 0,
-      INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI, 0));
+  net.SetOption(session.h, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+  net.SetOption(session.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  TInternetHandle request(
+      net,
+      net.OpenUrl(session.h, url.c_str(), nullptr, 0,
+                  INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI, 0));
   if (!request.h) return false;
   DWORD status = 0, size = sizeof status;
-  if (!HttpQueryInfoA(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
-                      nullptr) ||
+  if (!net.QueryInfo(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                     nullptr) ||
       status != 200)
     return false;
   DWORD length = 0;
   size = sizeof length;
-  if (!HttpQueryInfoA(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
-                      nullptr))
+  if (!net.QueryInfo(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
+                     nullptr))
     length = 0;
   char buf[16384];
   for (;;) {
     DWORD got = 0;
-    if (!InternetReadFile(request.h, buf, sizeof buf, &got)) {
+    if (!net.ReadFile(request.h, buf, sizeof buf, &got)) {
       bytes.clear();
       return false;
     }

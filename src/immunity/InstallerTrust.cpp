@@ -5,11 +5,31 @@
 #include <wintrust.h>
 #include <softpub.h>
 
+#include "system/DllFunction.h"
+
 namespace {
 
-std::string CertAttribute(PCCERT_CONTEXT cert, const char* oid) {
+// wintrust and crypt32 are loaded only when an installer is checked.
+struct TTrustApi {
+  decltype(&::WinVerifyTrust) Verify =
+      DllFunction<decltype(::WinVerifyTrust)>("wintrust.dll", "WinVerifyTrust");
+  decltype(&::WTHelperProvDataFromStateData) ProvData =
+      DllFunction<decltype(::WTHelperProvDataFromStateData)>("wintrust.dll",
+                                                             "WTHelperProvDataFromStateData");
+  decltype(&::WTHelperGetProvSignerFromChain) Signer =
+      DllFunction<decltype(::WTHelperGetProvSignerFromChain)>("wintrust.dll",
+                                                              "WTHelperGetProvSignerFromChain");
+  decltype(&::WTHelperGetProvCertFromChain) Cert =
+      DllFunction<decltype(::WTHelperGetProvCertFromChain)>("wintrust.dll",
+                                                            "WTHelperGetProvCertFromChain");
+  decltype(&::CertGetNameStringA) NameString =
+      DllFunction<decltype(::CertGetNameStringA)>("crypt32.dll", "CertGetNameStringA");
+  bool Loaded() const { return Verify && ProvData && Signer && Cert && NameString; }
+};
+
+std::string CertAttribute(const TTrustApi& api, PCCERT_CONTEXT cert, const char* oid) {
   char buf[256] = "";
-  CertGetNameStringA(cert, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(oid), buf, sizeof buf);
+  api.NameString(cert, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(oid), buf, sizeof buf);
   return buf;
 }
 
@@ -21,15 +41,15 @@ std::wstring Widen(const std::string& text) {
 }
 
 // The signer's organisation and the chain's root name, from verified provider data.
-bool ChainNames(HANDLE state, std::string& organization, std::string& root) {
-  CRYPT_PROVIDER_DATA* data = WTHelperProvDataFromStateData(state);
-  CRYPT_PROVIDER_SGNR* signer = data ? WTHelperGetProvSignerFromChain(data, 0, FALSE, 0) : nullptr;
+bool ChainNames(const TTrustApi& api, HANDLE state, std::string& organization, std::string& root) {
+  CRYPT_PROVIDER_DATA* data = api.ProvData(state);
+  CRYPT_PROVIDER_SGNR* signer = data ? api.Signer(data, 0, FALSE, 0) : nullptr;
   if (!signer || signer->csCertChain < 2) return false;
-  CRYPT_PROVIDER_CERT* leaf = WTHelperGetProvCertFromChain(signer, 0);
-  CRYPT_PROVIDER_CERT* top = WTHelperGetProvCertFromChain(signer, signer->csCertChain - 1);
+  CRYPT_PROVIDER_CERT* leaf = api.Cert(signer, 0);
+  CRYPT_PROVIDER_CERT* top = api.Cert(signer, signer->csCertChain - 1);
   if (!leaf || !leaf->pCert || !top || !top->pCert) return false;
-  organization = CertAttribute(leaf->pCert, szOID_ORGANIZATION_NAME);
-  root = CertAttribute(top->pCert, szOID_COMMON_NAME);
+  organization = CertAttribute(api, leaf->pCert, szOID_ORGANIZATION_NAME);
+  root = CertAttribute(api, top->pCert, szOID_COMMON_NAME);
   return true;
 }
 
@@ -47,6 +67,8 @@ bool IsVendorCertificateChain(const std::string& signerOrganization,
 }
 
 bool TAuthenticodeTrust::IsVendorSigned(const std::string& path) {
+  const TTrustApi api;
+  if (!api.Loaded()) return false;  // nothing can be verified: not trusted
   const std::wstring file = Widen(path);
   WINTRUST_FILE_INFO fileInfo{};
   fileInfo.cbStruct = sizeof fileInfo;
@@ -60,14 +82,14 @@ bool TAuthenticodeTrust::IsVendorSigned(const std::string& path) {
   data.dwStateAction = WTD_STATEACTION_VERIFY;
   GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
   // INVALID_HANDLE_VALUE as the window: never ask the user.
-  const LONG status = WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  const LONG status = api.Verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
   bool trusted = false;
   if (status == ERROR_SUCCESS) {
     std::string organization, root;
-    trusted = ChainNames(data.hWVTStateData, organization, root) &&
+    trusted = ChainNames(api, data.hWVTStateData, organization, root) &&
               IsVendorCertificateChain(organization, root);
   }
   data.dwStateAction = WTD_STATEACTION_CLOSE;
-  WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
+  api.Verify(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
   return trusted;
 }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "system/DllFunction.h"
+
 namespace {
 
 class TRealMessageBoxes : public IMessageBoxes {
@@ -82,9 +84,11 @@ class TRealShell : public IShellOpener {
                        const std::string& parameters, const std::string& directory,
                        int showCommand) override {
     auto orNull = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
-    return reinterpret_cast<INT_PTR>(::ShellExecuteA(owner, orNull(operation), file.c_str(),
-                                                     orNull(parameters), orNull(directory),
-                                                     showCommand));
+    // shell32 is loaded on the first open, not at start; without it nothing opens.
+    const auto open = DllFunction<decltype(::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (!open) return SE_ERR_DLLNOTFOUND;
+    return reinterpret_cast<INT_PTR>(open(owner, orNull(operation), file.c_str(),
+                                          orNull(parameters), orNull(directory), showCommand));
   }
 };
 
@@ -163,7 +167,11 @@ class TRealFileDialogs : public IFileDialogs {
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
-    const BOOL ok = save ? GetSaveFileNameA(&ofn) : GetOpenFileNameA(&ofn);
+    // comdlg32 is loaded with the first dialog, not at start.
+    const auto run =
+        save ? DllFunction<decltype(::GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA")
+             : DllFunction<decltype(::GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+    const BOOL ok = run && run(&ofn);
     if (!ok) return false;
     fileName = name.data();
     return true;

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "system/DllFunction.h"
+
 namespace {
 
 // Index of the last byte of `text` that starts a character, or npos for empty text.
@@ -45,13 +47,20 @@ std::string GetTempDir() {
 }
 
 std::string GetSpecialFolder(int csidl) {
+  // shell32 is loaded on the first folder asked for, not at start.
+  const auto location = DllFunction<decltype(::SHGetSpecialFolderLocation)>(
+      "shell32.dll", "SHGetSpecialFolderLocation");
+  const auto toPath =
+      DllFunction<decltype(::SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+  const auto getMalloc = DllFunction<decltype(::SHGetMalloc)>("shell32.dll", "SHGetMalloc");
+  if (!location || !toPath || !getMalloc) return "";
   LPITEMIDLIST pidl = nullptr;
-  if (SHGetSpecialFolderLocation(nullptr, csidl, &pidl) != S_OK || !pidl) return "";
+  if (location(nullptr, csidl, &pidl) != S_OK || !pidl) return "";
   char buf[261] = {};
-  const BOOL ok = SHGetPathFromIDListA(pidl, buf);
+  const BOOL ok = toPath(pidl, buf);
   // The shell's own allocator, which every system since Windows 95 provides.
   IMalloc* malloc = nullptr;
-  if (SUCCEEDED(SHGetMalloc(&malloc)) && malloc) {
+  if (SUCCEEDED(getMalloc(&malloc)) && malloc) {
     malloc->Free(pidl);
     malloc->Release();
   }

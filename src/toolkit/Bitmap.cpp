@@ -1,5 +1,7 @@
 #include "toolkit/Bitmap.h"
 
+#include "system/DllFunction.h"
+
 TBitmap::TBitmap(int width, int height) {
   SetSize(width, height);
 }
@@ -128,8 +130,9 @@ void TBitmap::StretchDrawTransparent(HDC dc, const RECT& t) const {
   HDC src = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(src, handle_);
   COLORREF key = GetPixel(src, 0, height_ - 1);
-  TransparentBlt(dc, t.left, t.top, t.right - t.left, t.bottom - t.top, src, 0, 0, width_, height_,
-                 key);
+  // msimg32 is loaded at the first transparent drawing, after the window is on screen.
+  if (auto blt = DllFunction<decltype(::TransparentBlt)>("msimg32.dll", "TransparentBlt"))
+    blt(dc, t.left, t.top, t.right - t.left, t.bottom - t.top, src, 0, 0, width_, height_, key);
   SelectObject(src, old);
   DeleteDC(src);
 }

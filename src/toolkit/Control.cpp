@@ -1,11 +1,40 @@
 #include "toolkit/Control.h"
 
+#include <mutex>
 #include <set>
+#include <unordered_map>
 
 #include "toolkit/Guarded.h"
 
 namespace {
-const char kProp[] = "VeldorControl";
+// Which object owns which window. Every message to every control looks its object up, a
+// thousand times before the main window first shows: a window property costs a round trip to
+// the system's window server each time, this table does not.
+class TWindowTable {
+ public:
+  void Add(HWND hwnd, TControl* control) {
+    std::lock_guard<std::mutex> guard(lock_);
+    controls_[hwnd] = control;
+  }
+  void Remove(HWND hwnd) {
+    std::lock_guard<std::mutex> guard(lock_);
+    controls_.erase(hwnd);
+  }
+  TControl* Find(HWND hwnd) {
+    std::lock_guard<std::mutex> guard(lock_);
+    auto it = controls_.find(hwnd);
+    return it == controls_.end() ? nullptr : it->second;
+  }
+
+ private:
+  std::mutex lock_;
+  std::unordered_map<HWND, TControl*> controls_;
+};
+
+TWindowTable& Windows() {
+  static TWindowTable* table = new TWindowTable;  // never freed: windows may outlive statics
+  return *table;
+}
 int g_nextId = 1000;
 
 HINSTANCE Instance() {
@@ -24,7 +53,7 @@ TControl::~TControl() {
   if (parent_) parent_->RemoveChild(this);
   if (hwnd_) {
     HWND h = hwnd_;
-    RemovePropA(h, kProp);
+    Windows().Remove(h);
     if (originalProc_) SetWindowLongPtrA(h, GWLP_WNDPROC, (LONG_PTR)originalProc_);
     hwnd_ = nullptr;
     DestroyWindow(h);
@@ -41,7 +70,7 @@ void TControl::RemoveChild(TControl* child) {
 }
 
 TControl* TControl::FromHandle(HWND hwnd) {
-  return hwnd ? static_cast<TControl*>(GetPropA(hwnd, kProp)) : nullptr;
+  return hwnd ? Windows().Find(hwnd) : nullptr;
 }
 
 void TControl::RegisterOwnClass(const char* className, UINT classStyle) {
@@ -59,7 +88,7 @@ void TControl::RegisterOwnClass(const char* className, UINT classStyle) {
 
 void TControl::Attach(HWND hwnd) {
   hwnd_ = hwnd;
-  SetPropA(hwnd, kProp, this);
+  Windows().Add(hwnd, this);
 }
 
 void TControl::CreateOwnWindow(const char* className, DWORD style, DWORD exStyle, UINT classStyle) {
@@ -145,7 +174,7 @@ LRESULT TControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY: {
       WNDPROC original = originalProc_;
       HWND h = hwnd_;
-      RemovePropA(h, kProp);
+      Windows().Remove(h);
       hwnd_ = nullptr;
       originalProc_ = nullptr;
       return original ? CallWindowProcA(original, h, msg, wParam, lParam)
@@ -229,8 +258,12 @@ int TControl::Height() const {
 
 void TControl::SetBounds(int left, int top, int width, int height) {
   if (!hwnd_) return;
-  SetWindowPos(hwnd_, nullptr, left, top, width < 0 ? 0 : width, height < 0 ? 0 : height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  width = width < 0 ? 0 : width;
+  height = height < 0 ? 0 : height;
+  // Controls that size themselves ask for the bounds they already have many times while they
+  // are built; each move is a trip to the window server and a round of messages.
+  if (Left() != left || Top() != top || Width() != width || Height() != height)
+    SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (align_ != TAlign::None && parent_ && !parent_->realigning_) parent_->Realign();
 }
 
@@ -338,11 +371,13 @@ COLORREF TControl::InheritedColor() const {
 }
 
 void TControl::Invalidate() {
-  if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+  // A window that is not on screen is painted in full when it appears: marking it now is a
+  // wasted trip to the window server, made for every control while the main window is built.
+  if (hwnd_ && IsWindowVisible(hwnd_)) InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TControl::Repaint() {
-  if (!hwnd_) return;
+  if (!hwnd_ || !IsWindowVisible(hwnd_)) return;  // painted in full when it appears
   InvalidateRect(hwnd_, nullptr, TRUE);
   UpdateWindow(hwnd_);
 }

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-TTabSheet::TTabSheet(TPageControl* owner, const std::string& caption)
-    : TControl(owner), owner_(owner) {
+TTabSheet::TTabSheet(TPageControl* owner, const std::string& caption, bool tabVisible)
+    : TControl(owner), owner_(owner), tabVisible_(tabVisible) {
   CreateOwnWindow("TTabSheet", 0, WS_EX_CONTROLPARENT);
   SetCaption(caption);
   owner_->AddPage(this);

@@ -11,7 +11,8 @@ class TPageControl;
 
 class TTabSheet : public TControl {
  public:
-  TTabSheet(TPageControl* owner, const std::string& caption);
+  // A page made with its tab hidden never puts a tab into the strip.
+  TTabSheet(TPageControl* owner, const std::string& caption, bool tabVisible = true);
   TPageControl* PageControl() const { return owner_; }
   bool TabVisible() const { return tabVisible_; }
   void SetTabVisible(bool visible);

@@ -3,6 +3,7 @@
 #include <exdisp.h>
 #include <ole2.h>
 
+#include "system/DllFunction.h"
 #include "system/Seams.h"
 #include "toolkit/BrowserSite.h"
 #include "toolkit/Guarded.h"
@@ -18,6 +19,30 @@ bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
 
 bool IsWebAddress(const std::string& url) {
   return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://");
+}
+
+// ole32 and oleaut32 are loaded with the first browser, not at start.
+struct TOleApi {
+  decltype(&::OleInitialize) Initialize =
+      DllFunction<decltype(::OleInitialize)>("ole32.dll", "OleInitialize");
+  decltype(&::OleUninitialize) Uninitialize =
+      DllFunction<decltype(::OleUninitialize)>("ole32.dll", "OleUninitialize");
+  decltype(&::CoCreateInstance) CreateInstance =
+      DllFunction<decltype(::CoCreateInstance)>("ole32.dll", "CoCreateInstance");
+  decltype(&::SysAllocStringLen) AllocString =
+      DllFunction<decltype(::SysAllocStringLen)>("oleaut32.dll", "SysAllocStringLen");
+  decltype(&::SysFreeString) FreeString =
+      DllFunction<decltype(::SysFreeString)>("oleaut32.dll", "SysFreeString");
+  decltype(&::SysStringLen) StringLen =
+      DllFunction<decltype(::SysStringLen)>("oleaut32.dll", "SysStringLen");
+  bool Loaded() const {
+    return Initialize && Uninitialize && CreateInstance && AllocString && FreeString && StringLen;
+  }
+};
+
+const TOleApi& Ole() {
+  static const TOleApi api;
+  return api;
 }
 }  // namespace
 
@@ -77,24 +102,24 @@ void TWebBrowser::NavigatePending() {
     return;
   }
   if (!browser_) return;  // released with the window
-  BSTR url = SysAllocStringLen(requested_.data(), (UINT)requested_.size());
+  BSTR url = Ole().AllocString(requested_.data(), (UINT)requested_.size());
   if (!url) return;
   VARIANT none;
-  VariantInit(&none);
+  none.vt = VT_EMPTY;  // what VariantInit does, without loading oleaut32 for it
   // Starts the download and returns; a failed page is whatever the control shows for it.
   browser_->Navigate(url, &none, &none, &none, &none);
-  SysFreeString(url);
+  Ole().FreeString(url);
 }
 
 bool TWebBrowser::CreateBrowser() {
   if (!hwnd_) return false;
   // A thread already in the multi-threaded apartment cannot host the control.
-  if (FAILED(OleInitialize(nullptr))) return false;
+  if (!Ole().Loaded() || FAILED(Ole().Initialize(nullptr))) return false;
   oleInitialised_ = true;
   site_ = new (std::nothrow) TBrowserSite(hwnd_);
   if (!site_) return false;
-  if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                              reinterpret_cast<void**>(&ole_))) ||
+  if (FAILED(Ole().CreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                  reinterpret_cast<void**>(&ole_))) ||
       !ole_)
     return false;
   if (FAILED(ole_->SetClientSite(site_))) return false;
@@ -132,7 +157,7 @@ void TWebBrowser::ReleaseBrowser() {
     site_ = nullptr;
   }
   if (oleInitialised_) {
-    OleUninitialize();
+    Ole().Uninitialize();
     oleInitialised_ = false;
   }
 }
@@ -145,8 +170,8 @@ std::wstring TWebBrowser::LocationURL() const {
   if (!browser_) return {};
   BSTR url = nullptr;
   if (FAILED(browser_->get_LocationURL(&url)) || !url) return {};
-  std::wstring result(url, SysStringLen(url));
-  SysFreeString(url);
+  std::wstring result(url, Ole().StringLen(url));
+  Ole().FreeString(url);
   return result;
 }
 

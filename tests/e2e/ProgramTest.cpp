@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 std::string WindowsPathOfProgram() {
@@ -13,6 +17,41 @@ std::string WindowsPathOfProgram() {
   for (char& c : p)
     if (c == '/') c = '\\';
   return p;
+}
+
+// Names of the libraries in a PE file's import table, upper case.
+std::set<std::string> ImportedLibraries(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<char> file((std::istreambuf_iterator<char>(in)), {});
+  auto at = [&](size_t offset, auto& value) {
+    if (offset + sizeof value > file.size()) return false;
+    std::memcpy(&value, file.data() + offset, sizeof value);
+    return true;
+  };
+  IMAGE_DOS_HEADER dos{};
+  IMAGE_NT_HEADERS32 nt{};
+  if (!at(0, dos) || !at(dos.e_lfanew, nt)) return {};
+  const size_t sections = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
+                          nt.FileHeader.SizeOfOptionalHeader;
+  auto fileOffset = [&](DWORD rva) -> size_t {
+    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+      IMAGE_SECTION_HEADER s{};
+      if (!at(sections + i * sizeof s, s)) break;
+      if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.SizeOfRawData)
+        return rva - s.VirtualAddress + s.PointerToRawData;
+    }
+    return file.size();
+  };
+  std::set<std::string> names;
+  size_t entry =
+      fileOffset(nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress);
+  for (IMAGE_IMPORT_DESCRIPTOR d{}; at(entry, d) && d.Name; entry += sizeof d) {
+    std::string name;
+    for (size_t i = fileOffset(d.Name); i < file.size() && file[i]; ++i)
+      name += static_cast<char>(toupper(static_cast<unsigned char>(file[i])));
+    names.insert(name);
+  }
+  return names;
 }
 
 std::set<std::string> g_texts;
@@ -102,4 +141,14 @@ TEST(Program, ClosesWithinTwoSecondsAfterTheTaskManagerWasShown) {
   Sleep(1500);  // the sampler is between two passes
   EXPECT_TRUE(program.CloseWithin(2000))
       << "a clean end, with the sampler stopped before the graphs go";
+}
+
+// Every imported library is loaded and initialised before the window can appear; the ones that
+// only some actions need are looked up when first used.
+TEST(Program, ImportsOnlyTheLibrariesStartUpNeeds) {
+  const std::set<std::string> imports = ImportedLibraries(WindowsPathOfProgram());
+  ASSERT_TRUE(imports.count("KERNEL32.DLL")) << "import table not read";
+  const std::set<std::string> startUp = {"KERNEL32.DLL", "USER32.DLL",   "GDI32.DLL",
+                                         "ADVAPI32.DLL", "COMCTL32.DLL", "MSVCRT.DLL"};
+  for (const std::string& name : imports) EXPECT_TRUE(startUp.count(name)) << name;
 }
