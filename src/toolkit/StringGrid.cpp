@@ -69,6 +69,7 @@ void TStringGrid::Flush() {
 void TStringGrid::SyncItemCount() {
   countPending_ = false;
   countShownAt_ = GetTickCount();
+  shownRows_ = rows_.size();
   // Rows come in while a scan runs: only what is on screen needs painting again.
   SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
 }
@@ -89,6 +90,9 @@ void TStringGrid::SetCell(int col, int row, const std::string& text) {
     return;
   }
   rows_[row - 1][col] = text;
+  // A row the list view has not been told of yet is painted when its count arrives; asking the
+  // view where it stands costs two window messages, more than the rest of a scan's hit.
+  if (static_cast<size_t>(row - 1) >= shownRows_) return;
   const int top = ListView_GetTopIndex(hwnd_);
   if (row - 1 >= top && row - 1 <= top + ListView_GetCountPerPage(hwnd_))
     ListView_RedrawItems(hwnd_, row - 1, row - 1);

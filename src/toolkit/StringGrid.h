@@ -58,6 +58,7 @@ class TStringGrid : public TControl {
   bool updating_ = false;
   bool countPending_ = false;
   DWORD countShownAt_ = 0;
+  size_t shownRows_ = 0;  // the item count the list view was last given
   std::vector<int> widths_;
   std::vector<std::string> titles_;
   std::vector<std::vector<std::string>> rows_;  // rows_[0] is grid row 1
