@@ -63,7 +63,12 @@ void TStringGrid::EndUpdate() {
 }
 
 void TStringGrid::Flush() {
-  if (countPending_ && GetTickCount() - countShownAt_ >= 250) SyncItemCount();
+  if (!countPending_) return;
+  // A count change costs about as much as painting the whole view (scroll bars and title row
+  // move with it). Rows that land on screen are shown soon; rows below it only shrink the scroll
+  // bar's thumb, and wait longer.
+  const DWORD wait = shownRows_ < viewEnd_ ? 250 : 1000;
+  if (GetTickCount() - countShownAt_ >= wait) SyncItemCount();
 }
 
 void TStringGrid::SyncItemCount() {
@@ -72,6 +77,7 @@ void TStringGrid::SyncItemCount() {
   shownRows_ = rows_.size();
   // Rows come in while a scan runs: only what is on screen needs painting again.
   SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  viewEnd_ = static_cast<size_t>(ListView_GetTopIndex(hwnd_) + ListView_GetCountPerPage(hwnd_) + 1);
 }
 
 std::string TStringGrid::Cell(int col, int row) const {
