@@ -108,15 +108,17 @@ void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLe
 
 std::pair<DWORD, DWORD> TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path,
                                                      const std::wstring& name) {
-  DWORD subKeys = 0, maxSubKeyLen = 0, maxName = 0, maxData = 0;
+  DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxName = 0, maxData = 0;
   FILETIME written{};
-  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, nullptr,
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr, &values,
                        &maxName, &maxData, nullptr, &written) != ERROR_SUCCESS)
     return {0, 0};
   if (nameBuf_.size() < maxName + 1) nameBuf_.resize(maxName + 1);
   if (dataBuf_.size() < maxData + sizeof(wchar_t)) dataBuf_.resize(maxData + sizeof(wchar_t));
   std::string shownName;  // the key's name for the status text, converted once
-  for (DWORD i = 0;;) {
+  // The values the key held when it was measured: asking past the last one would cost one more
+  // round trip to the registry per key only to hear that there is none.
+  for (DWORD i = 0; i < values;) {
     DWORD nameLen = static_cast<DWORD>(nameBuf_.size());
     DWORD dataLen = static_cast<DWORD>(dataBuf_.size());
     DWORD type = REG_NONE;

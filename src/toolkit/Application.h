@@ -12,6 +12,9 @@ class TApplication {
   int Run();
   // The full path of the running program.
   std::string ExeName() const;
+
+ private:
+  unsigned long lastFullLook_ = 0;  // tick count of the last full look at the queue
 };
 
 extern TApplication Application;

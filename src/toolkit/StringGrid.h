@@ -28,8 +28,9 @@ class TStringGrid : public TControl {
   // Rows including the title row; at least 1. Growing adds empty rows, shrinking drops rows.
   int RowCount() const { return (int)rows_.size() + 1; }
   void SetRowCount(int count);
-  // Between these, row count changes reach the screen at most four times a second (each one
-  // re-lays out the scroll bars); EndUpdate shows the final count.
+  // Between these, row count changes reach the screen at most four times a second while new
+  // rows land on screen, and once a second when they only grow the scroll range (each change
+  // repaints the view); EndUpdate shows the final count.
   void BeginUpdate();
   void EndUpdate();
   // Shows a row count held back by an update, when its time has come.
@@ -58,6 +59,8 @@ class TStringGrid : public TControl {
   bool updating_ = false;
   bool countPending_ = false;
   DWORD countShownAt_ = 0;
+  size_t shownRows_ = 0;  // the item count the list view was last given
+  size_t viewEnd_ = 0;    // rows before this one were on screen (or partly) at that time
   std::vector<int> widths_;
   std::vector<std::string> titles_;
   std::vector<std::vector<std::string>> rows_;  // rows_[0] is grid row 1

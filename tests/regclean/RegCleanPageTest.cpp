@@ -125,14 +125,16 @@ TEST_F(RegCleanPage, StopMidScanKeepsTheHitsAndNoHitsGivesTheMessage) {
   FillHits(20);
   TRegCleanPage& p = *page_;
   bool startOffDuringScan = false, stopLive = false;
-  // The user stops as soon as the first row appears.
+  // The user stops as soon as the first row appears; the click waits in the window's queue and
+  // is taken at the next value.
   auto show = p.StringGrid1.OnSelectCell;
   p.StringGrid1.OnSelectCell = [&](TStringGrid* g, int col, int row) {
     show(g, col, row);
     startOffDuringScan = !p.btnStart.Enabled() && !p.btnRemove.Enabled();
     stopLive = p.btnStop.Enabled();
     p.btnStartClick();  // a second scan inside the first is refused
-    p.btnStop.Click();
+    PostMessageA(GetParent(p.btnStop.Handle()), WM_COMMAND, MAKEWPARAM(0, BN_CLICKED),
+                 (LPARAM)p.btnStop.Handle());
   };
   p.btnStart.Click();
   EXPECT_TRUE(startOffDuringScan);
