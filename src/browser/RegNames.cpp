@@ -1,5 +1,7 @@
 #include "browser/RegNames.h"
 
+#include "system/RegNameEnum.h"
+
 namespace {
 
 TRegName Narrow(const std::wstring& wide) {
@@ -23,21 +25,10 @@ TRegName Narrow(const std::wstring& wide) {
   return r;
 }
 
-template <typename Enum>
-std::vector<TRegName> ListNames(DWORD maxLen, Enum enumerate) {
+std::vector<TRegName> NarrowAll(const std::vector<std::wstring>& wide) {
   std::vector<TRegName> names;
-  std::vector<wchar_t> buf(maxLen + 1);
-  for (DWORD i = 0;;) {
-    DWORD len = static_cast<DWORD>(buf.size());
-    const LONG r = enumerate(i, buf.data(), &len);
-    if (r == ERROR_MORE_DATA) {
-      buf.resize(buf.size() * 2 + 256);
-      continue;
-    }
-    if (r != ERROR_SUCCESS) break;
-    names.push_back(Narrow(std::wstring(buf.data(), len)));
-    ++i;
-  }
+  names.reserve(wide.size());
+  for (const std::wstring& w : wide) names.push_back(Narrow(w));
   return names;
 }
 
@@ -48,9 +39,7 @@ std::vector<TRegName> ListSubKeyNames(HKEY key) {
   if (!key || RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr,
                                nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return {};
-  return ListNames(maxLen, [key](DWORD i, wchar_t* name, DWORD* len) {
-    return RegEnumKeyExW(key, i, name, len, nullptr, nullptr, nullptr, nullptr);
-  });
+  return NarrowAll(WideSubKeyNames(key, maxLen));
 }
 
 std::vector<TRegName> ListValueNames(HKEY key) {
@@ -58,9 +47,7 @@ std::vector<TRegName> ListValueNames(HKEY key) {
   if (!key || RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                &maxLen, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return {};
-  return ListNames(maxLen, [key](DWORD i, wchar_t* name, DWORD* len) {
-    return RegEnumValueW(key, i, name, len, nullptr, nullptr, nullptr, nullptr);
-  });
+  return NarrowAll(WideValueNames(key, maxLen));
 }
 
 const TRegName* FindExactName(const std::vector<TRegName>& names, const std::string& name) {

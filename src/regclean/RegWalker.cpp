@@ -3,6 +3,7 @@
 #include "regclean/InvalidRef.h"
 #include "regclean/RegKeyHandle.h"
 #include "regclean/RegText.h"
+#include "system/RegNameEnum.h"
 
 namespace {
 
@@ -11,23 +12,6 @@ namespace {
 bool OpenNoFollow(HKEY base, const std::wstring& sub, TRegKeyHandle& out) {
   return RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, out.Out()) ==
          ERROR_SUCCESS;
-}
-
-std::vector<std::wstring> SubKeyNames(HKEY key, DWORD maxLen) {
-  std::vector<std::wstring> names;
-  std::vector<wchar_t> buf(maxLen + 1);
-  for (DWORD i = 0;;) {
-    DWORD len = static_cast<DWORD>(buf.size());
-    const LONG r = RegEnumKeyExW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (r == ERROR_MORE_DATA) {
-      buf.resize(buf.size() * 2 + 256);
-      continue;
-    }
-    if (r != ERROR_SUCCESS) break;
-    names.emplace_back(buf.data(), len);
-    ++i;
-  }
-  return names;
 }
 
 // The text of stored string data up to its first NUL (or its end when it has none).
@@ -87,7 +71,7 @@ void TRegWalker::ScanInvalidRefs(const std::vector<TRegScanRoot>& roots) {
 
 void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLen) {
   // The names are taken first: handlers that run during the walk may change the key.
-  const std::vector<std::wstring> names = SubKeyNames(key, maxLen);
+  const std::vector<std::wstring> names = WideSubKeyNames(key, maxLen);
   for (const std::wstring& name : names) {
     TRegKeyHandle sub;
     // A subkey that cannot be opened is skipped with its whole subtree.

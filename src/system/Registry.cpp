@@ -1,5 +1,6 @@
 #include "system/Registry.h"
 
+#include "system/RegNameEnum.h"
 #include "system/RegistryTree.h"
 #include "system/SysUtils.h"
 
@@ -240,34 +241,12 @@ DWORD TRegistry::ValueType(const std::string& name) {
   return type;
 }
 
-namespace {
-// Lists value or subkey names of an open key. The buffer starts at the size the key reports and
-// grows when a name comes out longer (a name added meanwhile, or a code page that needs more).
-template <typename Enum>
-std::vector<std::string> EnumNames(DWORD maxLen, Enum enumerate) {
-  std::vector<std::string> names;
-  std::vector<char> buf(maxLen + 1);
-  for (DWORD i = 0;;) {
-    DWORD len = static_cast<DWORD>(buf.size());
-    const LONG r = enumerate(i, buf.data(), &len);
-    if (r == ERROR_MORE_DATA) {
-      buf.resize(buf.size() * 2 + 256);
-      continue;
-    }
-    if (r != ERROR_SUCCESS) break;
-    names.emplace_back(buf.data(), len);
-    ++i;
-  }
-  return names;
-}
-}  // namespace
-
 std::vector<std::string> TRegistry::GetValueNames() {
   DWORD maxLen = 0;
   if (!current_ || RegQueryInfoKeyA(current_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                                     nullptr, &maxLen, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return {};
-  return EnumNames(maxLen, [this](DWORD i, char* name, DWORD* len) {
+  return EnumRegNames<char>(maxLen, [this](DWORD i, char* name, DWORD* len) {
     return RegEnumValueA(current_, i, name, len, nullptr, nullptr, nullptr, nullptr);
   });
 }
@@ -277,7 +256,7 @@ std::vector<std::string> TRegistry::GetKeyNames() {
   if (!current_ || RegQueryInfoKeyA(current_, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr,
                                     nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return {};
-  return EnumNames(maxLen, [this](DWORD i, char* name, DWORD* len) {
+  return EnumRegNames<char>(maxLen, [this](DWORD i, char* name, DWORD* len) {
     return RegEnumKeyExA(current_, i, name, len, nullptr, nullptr, nullptr, nullptr);
   });
 }
