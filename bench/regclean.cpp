@@ -13,10 +13,9 @@
 #include <string>
 
 #include "regclean/RegCleanPage.h"
+#include "TestHost.h"
 #include "toolkit/Form.h"
 #include "toolkit/PageControl.h"
-#include "toolkit/ProgressBar.h"
-#include "toolkit/StatusBar.h"
 
 namespace {
 
@@ -102,24 +101,6 @@ bool RegQuery() {
   return ok;
 }
 
-class TBenchHost : public IHost {
- public:
-  explicit TBenchHost(TControl& form) : form_(form), bar_(&form), progress_(&form, 5, 5, 149, 17) {
-    bar_.SetPanelWidths({400, 150, 150});
-    progress_.SetVisible(false);
-  }
-  HWND MainWindow() override { return form_.Handle(); }
-  TStatusBar& StatusBar() override { return bar_; }
-  TProgressBar& ProgressBar() override { return progress_; }
-  bool Closing() override { return false; }
-  void StartJob(WORD) override {}
-
- private:
-  TControl& form_;
-  TStatusBar bar_;
-  TProgressBar progress_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,7 +116,7 @@ int main(int argc, char** argv) {
 
   TForm form("TRegCleanBenchForm", false);
   form.SetClientSize(554, 379);
-  TBenchHost host(form);
+  TTestHost host(form);
   TPageControl pages(&form);
   pages.SetAlign(TAlign::Client);
   TTabSheet sheet(&pages, "4");

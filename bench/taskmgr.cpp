@@ -13,9 +13,8 @@
 
 #include "taskmgr/AppListPage.h"
 #include "taskmgr/ProcessPage.h"
+#include "TestHost.h"
 #include "toolkit/Form.h"
-#include "toolkit/ProgressBar.h"
-#include "toolkit/StatusBar.h"
 
 namespace {
 
@@ -47,23 +46,6 @@ int RunHelper(const char* title) {
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
   return 0;
 }
-
-class TBenchHost : public IHost {
- public:
-  explicit TBenchHost(TControl& form) : form_(form), bar_(&form), progress_(&form, 0, 0, 10, 10) {
-    bar_.SetPanelWidths({400, 150, 150});
-  }
-  HWND MainWindow() override { return form_.Handle(); }
-  TStatusBar& StatusBar() override { return bar_; }
-  TProgressBar& ProgressBar() override { return progress_; }
-  void StartJob(WORD) override {}
-  bool Closing() override { return false; }
-
- private:
-  TControl& form_;
-  TStatusBar bar_;
-  TProgressBar progress_;
-};
 
 bool RunTasklist(HANDLE nul) {
   STARTUPINFOA si{};
@@ -114,7 +96,7 @@ int main() {
 
   TForm form("TTaskBenchForm", false);
   form.SetClientSize(554, 379);
-  TBenchHost host(form);
+  TTestHost host(form);
   TPageControl pages(&form);
   pages.SetAlign(TAlign::Client);
   TTabSheet appSheet(&pages, "应用程序"), procSheet(&pages, "进程");
