@@ -1,17 +1,7 @@
 #include "app/HelpPages.h"
 
+#include "system/Text.h"
 #include "toolkit/Guarded.h"
-
-namespace {
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), wide.data(), n);
-  return wide;
-}
-}  // namespace
 
 std::string FillSiteAddress(const std::string& caption, const std::string& siteUrl) {
   static const std::string pair = "<>";
@@ -92,5 +82,5 @@ void THelpPages::ShowBrowser(const std::string& url) {
   WebBrowser1.SetAlign(TAlign::Client);
   PanelWB.SetVisible(true);
   PanelWB.BringToFront();
-  WebBrowser1.Navigate(Widen(url));
+  WebBrowser1.Navigate(WideFrom(url));
 }

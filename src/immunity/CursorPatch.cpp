@@ -7,9 +7,11 @@
 
 #include "immunity/InstallerTrust.h"
 #include "system/DllFunction.h"
+#include "system/Handles.h"
 #include "system/Registry.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
+#include "system/WholeFile.h"
 
 const char kBulletinUrl[] =
     "https://learn.microsoft.com/zh-cn/security-updates/securitybulletins/2007/ms07-017";
@@ -22,18 +24,6 @@ namespace {
 const char kUpdatesKey[] = "\\SOFTWARE\\Microsoft\\Updates\\";
 const char kPatchId[] = "KB925902";
 const size_t kMaxInstallerSize = 32u << 20;
-
-// Closes a handle on every way out.
-struct THandle {
-  HANDLE h;
-  explicit THandle(HANDLE handle) : h(handle) {}
-  ~THandle() {
-    if (h != INVALID_HANDLE_VALUE && h != nullptr) CloseHandle(h);
-  }
-  THandle(const THandle&) = delete;
-  THandle& operator=(const THandle&) = delete;
-  bool Valid() const { return h != INVALID_HANDLE_VALUE && h != nullptr; }
-};
 
 // wininet is loaded only when a download is asked for.
 struct TWinInet {
@@ -65,20 +55,6 @@ struct TInternetHandle {
   TInternetHandle(const TInternetHandle&) = delete;
   TInternetHandle& operator=(const TInternetHandle&) = delete;
 };
-
-bool WriteWholeFile(const std::string& path, const std::vector<char>& bytes) {
-  bool ok;
-  {
-    THandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
-    DWORD written = 0;
-    ok = WriteFile(file.h, bytes.data(), (DWORD)bytes.size(), &written, nullptr) &&
-         written == bytes.size();
-  }
-  if (!ok) DeleteFileA(path.c_str());
-  return ok;
-}
 
 std::string CurrentDirectory() {
   char buf[MAX_PATH + 1] = "";
@@ -130,15 +106,15 @@ TPatchSources DefaultPatchSources(const std::string& osFamily) {
 
 bool ReadInstallerFile(const std::string& path, std::vector<char>& bytes) {
   bytes.clear();
-  THandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) return false;
+  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
   DWORD high = 0;
-  const DWORD size = GetFileSize(file.h, &high);
+  const DWORD size = GetFileSize(file.get(), &high);
   if (size == INVALID_FILE_SIZE || high != 0 || size == 0 || size > kMaxInstallerSize) return false;
   bytes.resize(size);
   DWORD got = 0;
-  if (!ReadFile(file.h, bytes.data(), size, &got, nullptr) || got != size) {
+  if (!ReadFile(file.get(), bytes.data(), size, &got, nullptr) || got != size) {
     bytes.clear();
     return false;
   }
@@ -207,14 +183,14 @@ bool RunInstallerBytes(const std::vector<char>& bytes, IInstallerTrust& trust) {
   const std::string dir = CurrentDirectory();
   if (dir.empty()) return false;
   const std::string path = dir + kPatchInstallerFile;
-  if (!WriteWholeFile(path, bytes)) return false;
+  if (!WriteWholeFile(path, std::string_view(bytes.data(), bytes.size()))) return false;
   bool started = false;
   {
     // Held without write or delete sharing from the check until the start, so the file that runs
     // is the file that was checked.
-    THandle lock(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (lock.Valid() && trust.IsVendorSigned(path)) {
+    TKernelHandle lock(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (lock && trust.IsVendorSigned(path)) {
       // The full path, quoted: a bare name would be looked up in the program's folder first.
       const std::string command = "\"" + path + "\"" + kPatchParameters;
       started = Seams::Processes().WinExec(command, SW_HIDE) > 31;

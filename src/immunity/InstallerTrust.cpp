@@ -6,6 +6,7 @@
 #include <softpub.h>
 
 #include "system/DllFunction.h"
+#include "system/Text.h"
 
 namespace {
 
@@ -31,13 +32,6 @@ std::string CertAttribute(const TTrustApi& api, PCCERT_CONTEXT cert, const char*
   char buf[256] = "";
   api.NameString(cert, CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(oid), buf, sizeof buf);
   return buf;
-}
-
-std::wstring Widen(const std::string& text) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring w(n > 0 ? n : 1, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, w.data(), n);
-  return w;
 }
 
 // The signer's organisation and the chain's root name, from verified provider data.
@@ -69,7 +63,7 @@ bool IsVendorCertificateChain(const std::string& signerOrganization,
 bool TAuthenticodeTrust::IsVendorSigned(const std::string& path) {
   const TTrustApi api;
   if (!api.Loaded()) return false;  // nothing can be verified: not trusted
-  const std::wstring file = Widen(path);
+  const std::wstring file = WideFrom(path);
   WINTRUST_FILE_INFO fileInfo{};
   fileInfo.cbStruct = sizeof fileInfo;
   fileInfo.pcwszFilePath = file.c_str();

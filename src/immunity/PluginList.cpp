@@ -1,18 +1,12 @@
 #include "immunity/PluginList.h"
 
-#include <windows.h>
+#include "system/Text.h"
 
 namespace {
 
+// The list is stored as UTF-8; its names are held like the program's own texts, in code page 936.
 std::string Utf8ToAnsi936(const std::string& text) {
-  if (text.empty()) return text;
-  const int wide = MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), nullptr, 0);
-  std::wstring w(wide, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), w.data(), wide);
-  const int n = WideCharToMultiByte(936, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-  std::string out(n, '\0');
-  WideCharToMultiByte(936, 0, w.data(), wide, out.data(), n, nullptr, nullptr);
-  return out;
+  return NarrowFrom(WideFromUtf8(text), nullptr, 936);
 }
 
 std::string UnescapeNul(const std::string& text) {

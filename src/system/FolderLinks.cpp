@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "system/DllFunction.h"
+#include "system/Text.h"
+
 namespace {
 
 // Under Wine every Win32 operation on a link lands on its target: DeleteFileA on a link to a file
@@ -10,27 +13,21 @@ namespace {
 // reached with the Unix calls readlink and unlink, made here directly as Linux system calls of
 // the 32-bit process Wine runs us in. unlink never follows a final link and never removes a
 // folder, so whatever the link points to is out of its reach.
-using TWineGetUnixFileName = char*(CDECL*)(LPCWSTR);
-using TWineGetHostVersion = void(CDECL*)(const char** sysname, const char** release);
+using TWineGetUnixFileName = char* CDECL(LPCWSTR);
+using TWineGetHostVersion = void CDECL(const char** sysname, const char** release);
 
 struct TWineHost {
   bool Wine = false;        // Win32 file operations follow links
   bool LinuxCalls = false;  // and the Linux system calls below can reach the link itself
-  TWineGetUnixFileName UnixFileName = nullptr;
+  TWineGetUnixFileName* UnixFileName = nullptr;
 };
 
 const TWineHost& WineHost() {
   static const TWineHost host = [] {
     TWineHost h;
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    h.UnixFileName = kernel ? reinterpret_cast<TWineGetUnixFileName>(reinterpret_cast<void*>(
-                                  GetProcAddress(kernel, "wine_get_unix_file_name")))
-                            : nullptr;
+    h.UnixFileName = DllFunction<TWineGetUnixFileName>("kernel32.dll", "wine_get_unix_file_name");
     h.Wine = h.UnixFileName != nullptr;
-    auto hostVersion = ntdll ? reinterpret_cast<TWineGetHostVersion>(reinterpret_cast<void*>(
-                                   GetProcAddress(ntdll, "wine_get_host_version")))
-                             : nullptr;
+    auto hostVersion = DllFunction<TWineGetHostVersion>("ntdll.dll", "wine_get_host_version");
 #if defined(_M_IX86) || defined(__i386__)
     if (h.Wine && hostVersion) {
       const char* sysname = nullptr;
@@ -49,10 +46,8 @@ const TWineHost& WineHost() {
 std::string UnixPathOf(const std::string& path) {
   const auto fn = WineHost().UnixFileName;
   if (!fn || path.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+  const std::wstring wide = WideFrom(path);
+  if (wide.empty()) return {};
   char* unix = fn(wide.c_str());
   if (!unix) return {};
   std::string result = unix;

@@ -46,7 +46,7 @@ bool TreeCanBeMoved(HKEY base, const std::string& sub) {
 }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& name, LONG code) {
-  throw ERegistryError(what + " '" + name + "' (error " + std::to_string(code) + ")");
+  throw ERegistryError(what + " '" + name + "' (error " + std::to_string(code) + ")", code);
 }
 
 }  // namespace
@@ -157,7 +157,8 @@ std::string TRegistry::ReadString(const std::string& name) {
   LONG r = RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &size);
   if (r == ERROR_FILE_NOT_FOUND) return "";
   if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
-  if (type != REG_SZ && type != REG_EXPAND_SZ) Fail("Value is not a string:", name, 0);
+  if (type != REG_SZ && type != REG_EXPAND_SZ)
+    Fail("Value is not a string:", name, ERROR_UNSUPPORTED_TYPE);
   std::string data;
   for (;;) {
     data.assign(size + 1, '\0');
@@ -189,13 +190,13 @@ void TRegistry::WriteExpandString(const std::string& name, const std::string& va
 }
 
 int TRegistry::ReadInteger(const std::string& name) {
-  if (!current_) Fail("No key open to read", name, 0);
+  if (!current_) Fail("No key open to read", name, ERROR_INVALID_HANDLE);
   DWORD type = 0, value = 0, size = sizeof value;
   const LONG r = RegQueryValueExA(current_, name.c_str(), nullptr, &type,
                                   reinterpret_cast<BYTE*>(&value), &size);
   if (r != ERROR_SUCCESS && r != ERROR_MORE_DATA) Fail("Cannot read value", name, r);
   if (type != REG_DWORD || r == ERROR_MORE_DATA || size != sizeof value)
-    Fail("Value is not an integer:", name, 0);
+    Fail("Value is not an integer:", name, ERROR_UNSUPPORTED_TYPE);
   return static_cast<int>(value);
 }
 
@@ -284,7 +285,7 @@ HKEY TRegistry::RootFromName(const std::string& name) {
 }
 
 void TRegistry::PutValue(const std::string& name, DWORD type, const BYTE* data, DWORD size) {
-  if (!current_) Fail("No key open to write", name, 0);
+  if (!current_) Fail("No key open to write", name, ERROR_INVALID_HANDLE);
   const LONG r = RegSetValueExA(current_, name.c_str(), 0, type, data, size);
   if (r != ERROR_SUCCESS) Fail("Cannot write value", name, r);
 }

@@ -9,9 +9,16 @@
 #include <string>
 #include <vector>
 
+// Keeps the system's error code, so a caller can tell "missing" from "access denied" without
+// parsing the text.
 class ERegistryError : public std::runtime_error {
  public:
-  explicit ERegistryError(const std::string& what) : std::runtime_error(what) {}
+  explicit ERegistryError(const std::string& what, LONG code = ERROR_SUCCESS)
+      : std::runtime_error(what), code_(code) {}
+  LONG Code() const { return code_; }
+
+ private:
+  LONG code_;
 };
 
 struct TRegKeyInfo {

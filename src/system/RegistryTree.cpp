@@ -3,15 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-namespace {
+#include "system/DllFunction.h"
+#include "system/Text.h"
 
-std::wstring Wide(const std::string& s) {
-  if (s.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-  return w;
-}
+namespace {
 
 // Names of the direct subkeys, taken before anything below is changed.
 bool SubKeyNames(HKEY key, std::vector<std::wstring>& names) {
@@ -46,9 +41,8 @@ bool IsLinkKey(HKEY key) {
 // Deletes the key behind an open handle: the handle names exactly what was opened, a link as a
 // link. RegDeleteKey would open the name again and follow a link to delete its target.
 bool DeleteOpenKey(HKEY key, HKEY base, const std::wstring& sub) {
-  using TNtDeleteKey = LONG(WINAPI*)(HANDLE);
-  static const auto ntDeleteKey = reinterpret_cast<TNtDeleteKey>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+  using TNtDeleteKey = LONG WINAPI(HANDLE);
+  static const auto ntDeleteKey = DllFunction<TNtDeleteKey>("ntdll.dll", "NtDeleteKey");
   if (ntDeleteKey) return ntDeleteKey(key) >= 0;
   return RegDeleteKeyW(base, sub.c_str()) == ERROR_SUCCESS;  // systems without links
 }
@@ -124,11 +118,11 @@ bool CopyContents(HKEY src, HKEY dst) {
 namespace RegistryTree {
 
 bool DeleteTree(HKEY base, const std::string& sub) {
-  return !sub.empty() && DeleteTreeW(base, Wide(sub));
+  return !sub.empty() && DeleteTreeW(base, WideFrom(sub));
 }
 
 bool CopyTree(HKEY srcBase, const std::string& srcSub, HKEY dstBase, const std::string& dstSub) {
-  const std::wstring from = Wide(srcSub), to = Wide(dstSub);
+  const std::wstring from = WideFrom(srcSub), to = WideFrom(dstSub);
   HKEY src = nullptr, dst = nullptr;
   if (RegOpenKeyExW(srcBase, from.c_str(), 0, KEY_READ, &src) != ERROR_SUCCESS) return false;
   DWORD disposition = 0;

@@ -91,29 +91,33 @@ void TControl::Attach(HWND hwnd) {
   Windows().Add(hwnd, this);
 }
 
-void TControl::CreateOwnWindow(const char* className, DWORD style, DWORD exStyle, UINT classStyle) {
+bool TControl::CreateOwnWindow(const char* className, DWORD style, DWORD exStyle, UINT classStyle) {
   RegisterOwnClass(className, classStyle);
-  CreateWindowExA(exStyle, className, "", style | WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0,
-                  0, 0, 0, parent_ ? parent_->Handle() : nullptr, (HMENU)(INT_PTR)g_nextId++,
-                  Instance(), this);
+  // The window attaches itself in WM_NCCREATE.
+  const HWND h = CreateWindowExA(
+      exStyle, className, "", style | WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+      parent_ ? parent_->Handle() : nullptr, (HMENU)(INT_PTR)g_nextId++, Instance(), this);
   FontChanged();
+  return h != nullptr;
 }
 
-void TControl::CreateTopLevelWindow(const char* className, DWORD style, DWORD exStyle) {
+bool TControl::CreateTopLevelWindow(const char* className, DWORD style, DWORD exStyle) {
   RegisterOwnClass(className, 0);
-  CreateWindowExA(exStyle, className, "", style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                  CW_USEDEFAULT, nullptr, nullptr, Instance(), this);
+  const HWND h = CreateWindowExA(exStyle, className, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, Instance(), this);
   FontChanged();
+  return h != nullptr;
 }
 
-void TControl::CreateStandardWindow(const char* className, DWORD style, DWORD exStyle) {
+bool TControl::CreateStandardWindow(const char* className, DWORD style, DWORD exStyle) {
   HWND h = CreateWindowExA(exStyle, className, "", style | WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                            parent_ ? parent_->Handle() : nullptr, (HMENU)(INT_PTR)g_nextId++,
                            Instance(), nullptr);
-  if (!h) return;
+  if (!h) return false;
   Attach(h);
   originalProc_ = (WNDPROC)SetWindowLongPtrA(h, GWLP_WNDPROC, (LONG_PTR)SubclassProc);
   FontChanged();
+  return true;
 }
 
 LRESULT CALLBACK TControl::OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

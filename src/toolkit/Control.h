@@ -87,11 +87,12 @@ class TControl {
   virtual HBRUSH HandleCtlColor(HDC dc);
 
  protected:
-  // Creates a window of a class registered by the toolkit under `className`.
-  void CreateOwnWindow(const char* className, DWORD style, DWORD exStyle, UINT classStyle = 0);
+  // Creates a window of a class registered by the toolkit under `className`. Each of these
+  // returns false when the window could not be made (Handle() then stays null).
+  bool CreateOwnWindow(const char* className, DWORD style, DWORD exStyle, UINT classStyle = 0);
   // Creates a standard control ("BUTTON", WC_LISTVIEWA ...) and subclasses it.
-  void CreateStandardWindow(const char* className, DWORD style, DWORD exStyle);
-  void CreateTopLevelWindow(const char* className, DWORD style, DWORD exStyle);
+  bool CreateStandardWindow(const char* className, DWORD style, DWORD exStyle);
+  bool CreateTopLevelWindow(const char* className, DWORD style, DWORD exStyle);
 
   virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);

@@ -5,6 +5,7 @@
 
 #include "system/DllFunction.h"
 #include "system/Seams.h"
+#include "system/Text.h"
 #include "toolkit/BrowserSite.h"
 #include "toolkit/Guarded.h"
 
@@ -48,11 +49,7 @@ const TOleApi& Ole() {
 
 std::string AsciiUrl(const std::wstring& url) {
   if (url.empty()) return {};
-  const int n =
-      WideCharToMultiByte(CP_UTF8, 0, url.data(), (int)url.size(), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string utf8(n, '\0');
-  WideCharToMultiByte(CP_UTF8, 0, url.data(), (int)url.size(), utf8.data(), n, nullptr, nullptr);
+  const std::string utf8 = Utf8From(url);
   static const char hex[] = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : utf8) {

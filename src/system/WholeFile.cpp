@@ -1,0 +1,20 @@
+#include "system/WholeFile.h"
+
+#include <windows.h>
+
+#include "system/Handles.h"
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  bool ok =
+      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size();
+  ok = FlushFileBuffers(file.get()) && ok;
+  // Closed here by hand: a failed close can lose written data, and that must count.
+  ok = CloseHandle(file.release()) && ok;
+  if (!ok) DeleteFileA(path.c_str());
+  return ok;
+}

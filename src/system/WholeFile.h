@@ -1,0 +1,9 @@
+// Writing a file in one piece: either every byte reached the disk or no file is left behind.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Creates or replaces `path` with `bytes`, flushed and closed. On any failure the file is deleted
+// and false returned, so a half-written file is never mistaken for a whole one.
+bool WriteWholeFile(const std::string& path, std::string_view bytes);
