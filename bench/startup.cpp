@@ -1,7 +1,7 @@
 // Start-up time of veldor.exe against a bare Win32 program that only opens a window, under the
-// same system in the same run: each is started five times, alternately; the time from the process
-// start to its first visible top-level window is taken, then the window is closed. Prints every
-// run, both medians and their ratio. Also notes when the system reports Veldor idle for input
+// same system in the same run: each is started fifteen times, alternately; the time from the
+// process start to its first visible top-level window is taken, then the window is closed. Prints
+// every run, both medians and their ratio. Also notes when the system reports Veldor idle for input
 // (WaitForInputIdle: first page shown, message loop waiting; Wine reports it late, so it is an
 // upper bound).
 //   bench_startup.exe [veldor.exe [bare_window.exe]]   (defaults: next to this program and one up)
@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int kRuns = 5;
+constexpr int kRuns = 15;
 
 double Now() {
   LARGE_INTEGER f, c;
