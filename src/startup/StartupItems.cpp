@@ -1,6 +1,7 @@
 #include "startup/StartupItems.h"
 
 #include "system/FolderLinks.h"
+#include "system/Handles.h"
 #include "system/Registry.h"
 #include "system/SysUtils.h"
 
@@ -9,21 +10,6 @@ const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const char kRunOnceEx[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
 const char kRunServices[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
-
-// Closes the search however the listing ends.
-class TFindHandle {
- public:
-  explicit TFindHandle(HANDLE h) : h_(h) {}
-  ~TFindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-  }
-  TFindHandle(const TFindHandle&) = delete;
-  TFindHandle& operator=(const TFindHandle&) = delete;
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
 }  // namespace
 
 const std::vector<TStartupSource>& StartupRegistrySources() {
@@ -61,13 +47,13 @@ void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add
   const std::string dir = IncludeTrailingBackslash(folder);
   WIN32_FIND_DATAA fd;
   TFindHandle find(FindFirstFileA((dir + "*.*").c_str(), &fd));
-  if (find.Get() == INVALID_HANDLE_VALUE) return;
+  if (!find) return;
   do {
     const std::string name = fd.cFileName;
     // Only the exact lower-case "desktop.ini" is the shell's own file; other spellings are listed.
     if (name == "." || name == ".." || name == "desktop.ini") continue;
     add({name, dir + name, dir + name + "," + kStartupFolderCode});
-  } while (FindNextFileA(find.Get(), &fd));
+  } while (FindNextFileA(find.get(), &fd));
 }
 
 void EnumStartupEntries(const TStartupSink& add) {
@@ -120,7 +106,7 @@ bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name
   const std::string path = IncludeTrailingBackslash(folder) + name;
   WIN32_FIND_DATAA fd;
   TFindHandle find(FindFirstFileA(path.c_str(), &fd));
-  if (find.Get() == INVALID_HANDLE_VALUE) return false;
+  if (!find) return false;
   // A link goes as a link: under Wine DeleteFileA on a link to a file deletes that file instead.
   if (IsLinkEntry(path, fd.dwFileAttributes)) return RemoveLinkEntry(path, fd.dwFileAttributes);
   if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // sub-folders stay

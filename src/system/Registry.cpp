@@ -28,21 +28,18 @@ bool TreeCanBeMoved(HKEY key) {
     DWORD length = 256;
     const LONG r = RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr);
     if (r == ERROR_NO_MORE_ITEMS) return true;
-    HKEY sub = nullptr;
-    if (r != ERROR_SUCCESS || RegOpenKeyExW(key, name, 0, KEY_READ | DELETE, &sub) != ERROR_SUCCESS)
+    TKeyHandle sub;
+    if (r != ERROR_SUCCESS ||
+        RegOpenKeyExW(key, name, 0, KEY_READ | DELETE, sub.out()) != ERROR_SUCCESS ||
+        !TreeCanBeMoved(sub.get()))
       return false;
-    const bool ok = TreeCanBeMoved(sub);
-    RegCloseKey(sub);
-    if (!ok) return false;
   }
 }
 
 bool TreeCanBeMoved(HKEY base, const std::string& sub) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(base, sub.c_str(), 0, KEY_READ | DELETE, &key) != ERROR_SUCCESS) return false;
-  const bool ok = TreeCanBeMoved(key);
-  RegCloseKey(key);
-  return ok;
+  TKeyHandle key;
+  return RegOpenKeyExA(base, sub.c_str(), 0, KEY_READ | DELETE, key.out()) == ERROR_SUCCESS &&
+         TreeCanBeMoved(key.get());
 }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& name, LONG code) {
@@ -70,7 +67,7 @@ TRegistry::TTarget TRegistry::Resolve(const std::string& path) const {
     t.Base = root_;
     t.Full = t.Sub;
   } else {
-    t.Base = current_;
+    t.Base = current_.get();
     t.Full = JoinKeyPath(currentPath_, t.Sub);
   }
   return t;
@@ -89,7 +86,7 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
   }
   if (r != ERROR_SUCCESS) return false;
   CloseKey();  // only now: the base may have been the open key
-  current_ = key;
+  current_.reset(key);
   currentPath_ = t.Full;
   return true;
 }
@@ -99,36 +96,32 @@ bool TRegistry::OpenKeyReadOnly(const std::string& path) {
   HKEY key = nullptr;
   if (RegOpenKeyExA(t.Base, t.Sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
   CloseKey();
-  current_ = key;
+  current_.reset(key);
   currentPath_ = t.Full;
   return true;
 }
 
 void TRegistry::CloseKey() {
-  if (current_) RegCloseKey(current_);
-  current_ = nullptr;
+  current_.reset();
   currentPath_.clear();
 }
 
 bool TRegistry::KeyExists(const std::string& path) {
   const TTarget t = Resolve(path);
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(t.Base, t.Sub.c_str(), 0,
-                    STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
-                    &key) != ERROR_SUCCESS)
-    return false;
-  RegCloseKey(key);
-  return true;
+  TKeyHandle key;
+  return RegOpenKeyExA(t.Base, t.Sub.c_str(), 0,
+                       STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
+                       key.out()) == ERROR_SUCCESS;
 }
 
 bool TRegistry::ValueExists(const std::string& name) {
   if (!current_) return false;
-  return RegQueryValueExA(current_, name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+  return RegQueryValueExA(current_.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
          ERROR_SUCCESS;
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
-  return current_ && RegDeleteValueA(current_, name.c_str()) == ERROR_SUCCESS;
+  return current_ && RegDeleteValueA(current_.get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 bool TRegistry::DeleteKey(const std::string& path) {
@@ -154,7 +147,7 @@ bool TRegistry::MoveKey(const std::string& oldPath, const std::string& newPath, 
 std::string TRegistry::ReadString(const std::string& name) {
   if (!current_) return "";
   DWORD type = 0, size = 0;
-  LONG r = RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, &size);
+  LONG r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type, nullptr, &size);
   if (r == ERROR_FILE_NOT_FOUND) return "";
   if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
   if (type != REG_SZ && type != REG_EXPAND_SZ)
@@ -163,7 +156,7 @@ std::string TRegistry::ReadString(const std::string& name) {
   for (;;) {
     data.assign(size + 1, '\0');
     DWORD got = size;
-    r = RegQueryValueExA(current_, name.c_str(), nullptr, &type,
+    r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type,
                          reinterpret_cast<BYTE*>(data.data()), &got);
     if (r == ERROR_MORE_DATA) {
       size = got > size ? got : size * 2 + 16;  // changed meanwhile: ask again
@@ -192,7 +185,7 @@ void TRegistry::WriteExpandString(const std::string& name, const std::string& va
 int TRegistry::ReadInteger(const std::string& name) {
   if (!current_) Fail("No key open to read", name, ERROR_INVALID_HANDLE);
   DWORD type = 0, value = 0, size = sizeof value;
-  const LONG r = RegQueryValueExA(current_, name.c_str(), nullptr, &type,
+  const LONG r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type,
                                   reinterpret_cast<BYTE*>(&value), &size);
   if (r != ERROR_SUCCESS && r != ERROR_MORE_DATA) Fail("Cannot read value", name, r);
   if (type != REG_DWORD || r == ERROR_MORE_DATA || size != sizeof value)
@@ -210,13 +203,13 @@ std::vector<BYTE> TRegistry::ReadBinary(const std::string& name, DWORD* type) {
   std::vector<BYTE> data;
   if (type) *type = REG_NONE;
   if (!current_) return data;
-  LONG r = RegQueryValueExA(current_, name.c_str(), nullptr, &t, nullptr, &size);
+  LONG r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &t, nullptr, &size);
   if (r == ERROR_FILE_NOT_FOUND) return data;
   if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
   for (;;) {
     data.resize(size ? size : 1);
     DWORD got = static_cast<DWORD>(data.size());
-    r = RegQueryValueExA(current_, name.c_str(), nullptr, &t, data.data(), &got);
+    r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &t, data.data(), &got);
     if (r == ERROR_MORE_DATA) {
       size = got > data.size() ? got : static_cast<DWORD>(data.size()) * 2;
       continue;
@@ -236,38 +229,40 @@ void TRegistry::WriteBinary(const std::string& name, const std::vector<BYTE>& da
 
 DWORD TRegistry::ValueType(const std::string& name) {
   DWORD type = REG_NONE;
-  if (!current_ ||
-      RegQueryValueExA(current_, name.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+  if (!current_ || RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type, nullptr,
+                                    nullptr) != ERROR_SUCCESS)
     return REG_NONE;
   return type;
 }
 
 std::vector<std::string> TRegistry::GetValueNames() {
   DWORD maxLen = 0;
-  if (!current_ || RegQueryInfoKeyA(current_, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                    nullptr, &maxLen, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+  if (!current_ ||
+      RegQueryInfoKeyA(current_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, &maxLen, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return {};
   return EnumRegNames<char>(maxLen, [this](DWORD i, char* name, DWORD* len) {
-    return RegEnumValueA(current_, i, name, len, nullptr, nullptr, nullptr, nullptr);
+    return RegEnumValueA(current_.get(), i, name, len, nullptr, nullptr, nullptr, nullptr);
   });
 }
 
 std::vector<std::string> TRegistry::GetKeyNames() {
   DWORD maxLen = 0;
-  if (!current_ || RegQueryInfoKeyA(current_, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr,
-                                    nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+  if (!current_ ||
+      RegQueryInfoKeyA(current_.get(), nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr,
+                       nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return {};
   return EnumRegNames<char>(maxLen, [this](DWORD i, char* name, DWORD* len) {
-    return RegEnumKeyExA(current_, i, name, len, nullptr, nullptr, nullptr, nullptr);
+    return RegEnumKeyExA(current_.get(), i, name, len, nullptr, nullptr, nullptr, nullptr);
   });
 }
 
 bool TRegistry::GetKeyInfo(TRegKeyInfo& info) {
   info = TRegKeyInfo{};
   if (!current_) return false;
-  return RegQueryInfoKeyA(current_, nullptr, nullptr, nullptr, &info.NumSubKeys, &info.MaxSubKeyLen,
-                          nullptr, &info.NumValues, &info.MaxValueLen, &info.MaxDataLen, nullptr,
-                          &info.FileTime) == ERROR_SUCCESS;
+  return RegQueryInfoKeyA(current_.get(), nullptr, nullptr, nullptr, &info.NumSubKeys,
+                          &info.MaxSubKeyLen, nullptr, &info.NumValues, &info.MaxValueLen,
+                          &info.MaxDataLen, nullptr, &info.FileTime) == ERROR_SUCCESS;
 }
 
 HKEY TRegistry::RootFromName(const std::string& name) {
@@ -286,6 +281,6 @@ HKEY TRegistry::RootFromName(const std::string& name) {
 
 void TRegistry::PutValue(const std::string& name, DWORD type, const BYTE* data, DWORD size) {
   if (!current_) Fail("No key open to write", name, ERROR_INVALID_HANDLE);
-  const LONG r = RegSetValueExA(current_, name.c_str(), 0, type, data, size);
+  const LONG r = RegSetValueExA(current_.get(), name.c_str(), 0, type, data, size);
   if (r != ERROR_SUCCESS) Fail("Cannot write value", name, r);
 }

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "system/Handles.h"
+
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -42,7 +44,7 @@ class TRegistry {
   void SetRootKey(HKEY root);  // closes any open key
   REGSAM Access() const { return access_; }
   void SetAccess(REGSAM access) { access_ = access; }
-  HKEY CurrentKey() const { return current_; }
+  HKEY CurrentKey() const { return current_.get(); }
   const std::string& CurrentPath() const { return currentPath_; }
 
   // Opens `path` (relative to the open key unless it starts with "\"); creates it when asked.
@@ -89,7 +91,7 @@ class TRegistry {
   void PutValue(const std::string& name, DWORD type, const BYTE* data, DWORD size);
 
   HKEY root_ = HKEY_CURRENT_USER;
-  HKEY current_ = nullptr;
+  TKeyHandle current_;
   std::string currentPath_;
   REGSAM access_;
 };

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "system/DllFunction.h"
+#include "system/Handles.h"
+#include "system/RegNameEnum.h"
 #include "system/Text.h"
 
 namespace {
@@ -14,19 +16,9 @@ bool SubKeyNames(HKEY key, std::vector<std::wstring>& names) {
   if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr, nullptr,
                        nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return false;
-  std::vector<wchar_t> buf(maxLen + 1);
-  for (DWORD i = 0;;) {
-    DWORD len = static_cast<DWORD>(buf.size());
-    const LONG r = RegEnumKeyExW(key, i, buf.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (r == ERROR_NO_MORE_ITEMS) return true;
-    if (r == ERROR_MORE_DATA) {
-      buf.resize(buf.size() * 2 + 256);
-      continue;
-    }
-    if (r != ERROR_SUCCESS) return false;
-    names.emplace_back(buf.data(), len);
-    ++i;
-  }
+  bool complete = false;
+  names = WideSubKeyNames(key, maxLen, &complete);
+  return complete;
 }
 
 // A registry link (REG_OPTION_CREATE_LINK) carries its target in this value; opened with
@@ -50,19 +42,17 @@ bool DeleteOpenKey(HKEY key, HKEY base, const std::wstring& sub) {
 // Windows XP's RegDeleteKey refuses keys that still have subkeys, so children go first. A link
 // is never descended into.
 bool DeleteTreeW(HKEY base, const std::wstring& sub) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key) !=
+  TKeyHandle key;
+  if (RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, key.out()) !=
       ERROR_SUCCESS)
     return false;
   bool ok = true;
-  if (!IsLinkKey(key)) {
+  if (!IsLinkKey(key.get())) {
     std::vector<std::wstring> children;
-    ok = SubKeyNames(key, children);
-    for (const auto& child : children) ok = DeleteTreeW(key, child) && ok;
+    ok = SubKeyNames(key.get(), children);
+    for (const auto& child : children) ok = DeleteTreeW(key.get(), child) && ok;
   }
-  ok = DeleteOpenKey(key, base, sub) && ok;
-  RegCloseKey(key);
-  return ok;
+  return DeleteOpenKey(key.get(), base, sub) && ok;
 }
 
 bool CopyValues(HKEY src, HKEY dst) {
@@ -99,16 +89,12 @@ bool CopyContents(HKEY src, HKEY dst) {
   std::vector<std::wstring> children;
   if (!SubKeyNames(src, children)) return false;
   for (const auto& child : children) {
-    HKEY from = nullptr, to = nullptr;
-    if (RegOpenKeyExW(src, child.c_str(), 0, KEY_READ, &from) != ERROR_SUCCESS) return false;
-    bool ok = RegCreateKeyExW(dst, child.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                              KEY_ALL_ACCESS, nullptr, &to, nullptr) == ERROR_SUCCESS;
-    if (ok) {
-      ok = CopyContents(from, to);
-      RegCloseKey(to);
-    }
-    RegCloseKey(from);
-    if (!ok) return false;
+    TKeyHandle from, to;
+    if (RegOpenKeyExW(src, child.c_str(), 0, KEY_READ, from.out()) != ERROR_SUCCESS ||
+        RegCreateKeyExW(dst, child.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, to.out(), nullptr) != ERROR_SUCCESS ||
+        !CopyContents(from.get(), to.get()))
+      return false;
   }
   return true;
 }
@@ -123,22 +109,15 @@ bool DeleteTree(HKEY base, const std::string& sub) {
 
 bool CopyTree(HKEY srcBase, const std::string& srcSub, HKEY dstBase, const std::string& dstSub) {
   const std::wstring from = WideFrom(srcSub), to = WideFrom(dstSub);
-  HKEY src = nullptr, dst = nullptr;
-  if (RegOpenKeyExW(srcBase, from.c_str(), 0, KEY_READ, &src) != ERROR_SUCCESS) return false;
+  TKeyHandle src, dst;
+  if (RegOpenKeyExW(srcBase, from.c_str(), 0, KEY_READ, src.out()) != ERROR_SUCCESS) return false;
   DWORD disposition = 0;
   if (RegCreateKeyExW(dstBase, to.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                      nullptr, &dst, &disposition) != ERROR_SUCCESS) {
-    RegCloseKey(src);
+                      nullptr, dst.out(), &disposition) != ERROR_SUCCESS)
     return false;
-  }
-  if (disposition != REG_CREATED_NEW_KEY) {  // appeared meanwhile: not ours to fill
-    RegCloseKey(dst);
-    RegCloseKey(src);
-    return false;
-  }
-  const bool ok = CopyContents(src, dst);
-  RegCloseKey(dst);
-  RegCloseKey(src);
+  if (disposition != REG_CREATED_NEW_KEY) return false;  // appeared meanwhile: not ours to fill
+  const bool ok = CopyContents(src.get(), dst.get());
+  dst.reset();  // closed before the half copy is taken back
   if (!ok) DeleteTreeW(dstBase, to);
   return ok;
 }
