@@ -1,6 +1,9 @@
 #include "startup/StartupItems.h"
 
+#include <algorithm>
+
 #include "system/FolderLinks.h"
+#include "system/RegNameEnum.h"
 #include "system/Registry.h"
 #include "system/SysUtils.h"
 
@@ -24,6 +27,60 @@ class TFindHandle {
  private:
   HANDLE h_;
 };
+
+std::wstring Widen(const std::string& text) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), nullptr, 0);
+  std::wstring wide(n > 0 ? n : 0, L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), wide.data(), n);
+  return wide;
+}
+
+// The name as the list shows it. A name the code page cannot hold comes out with "?" or a
+// look-alike in places and may read exactly as another entry's: `exact` tells.
+std::string Narrow(const std::wstring& wide, bool* exact = nullptr) {
+  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), (int)wide.size(),
+                                    nullptr, 0, nullptr, nullptr);
+  std::string text(n > 0 ? n : 0, '\0');
+  BOOL usedDefault = FALSE;
+  if (n > 0)
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), (int)wide.size(), text.data(), n,
+                        nullptr, &usedDefault);
+  if (exact) *exact = !usedDefault && Widen(text) == wide;
+  return text;
+}
+
+std::vector<std::wstring> WideNamesOf(HKEY key) {
+  DWORD maxLen = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxLen,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return {};
+  return WideValueNames(key, maxLen);
+}
+
+// The value's text read by its real name, when it is REG_SZ or REG_EXPAND_SZ (unexpanded).
+std::string WideText(HKEY key, const std::wstring& name) {
+  DWORD type = REG_NONE, size = 0;
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return {};
+  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+  DWORD got = (DWORD)(data.size() * sizeof(wchar_t));
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, (BYTE*)data.data(), &got) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return {};
+  data.resize(std::min<size_t>(got / sizeof(wchar_t), data.size()));
+  return Narrow(data.substr(0, data.find(L'\0')));
+}
+
+// The one real name that `name` stands for exactly; nullptr when none does.
+const std::wstring* ExactName(const std::vector<std::wstring>& names, const std::string& name) {
+  for (const std::wstring& wide : names) {
+    bool exact = false;
+    if (Narrow(wide, &exact) == name && exact) return &wide;
+  }
+  return nullptr;
+}
 }  // namespace
 
 const std::vector<TStartupSource>& StartupRegistrySources() {
@@ -44,30 +101,35 @@ std::string StartupLocation(const TStartupSource& source) {
 void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink& add) {
   // Listing needs no write access, so users without administrator rights still see the
   // HKEY_LOCAL_MACHINE entries.
-  std::vector<std::string> names;
-  {
-    TRegistry reg(KEY_READ);
-    reg.SetRootKey(source.Root);
-    if (!reg.OpenKey(std::string("\\") + source.KeyPath, false)) return;
-    names = reg.GetValueNames();
-  }
+  TRegistry reg(KEY_READ);
+  reg.SetRootKey(source.Root);
+  if (!reg.OpenKey(std::string("\\") + source.KeyPath, false)) return;
   const std::string location = StartupLocation(source);
-  for (const std::string& name : names)
-    add({name, ReadRegistryString(source.Root, source.KeyPath, name), location});
+  for (const std::wstring& name : WideNamesOf(reg.CurrentKey())) {
+    TStartupEntry entry;
+    entry.Name = Narrow(name, &entry.Exact);
+    // Read by its real name: the shown one may stand for another value.
+    entry.Command = WideText(reg.CurrentKey(), name);
+    entry.Location = location;
+    add(entry);
+  }
 }
 
 void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add) {
   if (folder.empty()) return;
   const std::string dir = IncludeTrailingBackslash(folder);
-  WIN32_FIND_DATAA fd;
-  TFindHandle find(FindFirstFileA((dir + "*.*").c_str(), &fd));
+  WIN32_FIND_DATAW fd;
+  TFindHandle find(FindFirstFileW((Widen(dir) + L"*.*").c_str(), &fd));
   if (find.Get() == INVALID_HANDLE_VALUE) return;
   do {
-    const std::string name = fd.cFileName;
+    TStartupEntry entry;
+    entry.Name = Narrow(fd.cFileName, &entry.Exact);
     // Only the exact lower-case "desktop.ini" is the shell's own file; other spellings are listed.
-    if (name == "." || name == ".." || name == "desktop.ini") continue;
-    add({name, dir + name, dir + name + "," + kStartupFolderCode});
-  } while (FindNextFileA(find.Get(), &fd));
+    if (entry.Name == "." || entry.Name == ".." || entry.Name == "desktop.ini") continue;
+    entry.Command = dir + entry.Name;
+    entry.Location = entry.Command + "," + kStartupFolderCode;
+    add(entry);
+  } while (FindNextFileW(find.Get(), &fd));
 }
 
 void EnumStartupEntries(const TStartupSink& add) {
@@ -82,26 +144,15 @@ std::vector<TStartupEntry> ListStartupEntries() {
   return entries;
 }
 
-std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& name) {
-  try {
-    TRegistry reg(KEY_READ);
-    reg.SetRootKey(root);
-    if (!reg.OpenKey("\\" + keyPath, false)) return {};
-    const DWORD type = reg.ValueType(name);
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
-    return reg.ReadString(name);
-  } catch (...) {
-    return {};
-  }
-}
-
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name) {
   try {
     TRegistry reg;  // full access
     reg.SetRootKey(root);
-    if (!reg.OpenKey("\\" + keyPath, true)) return false;
-    if (!reg.ValueExists(name)) return false;
-    return reg.DeleteValue(name);
+    if (!reg.OpenKey("\\" + keyPath, false)) return false;
+    // By the real name: the ANSI call would turn "?" back into another value's name.
+    const std::vector<std::wstring> names = WideNamesOf(reg.CurrentKey());
+    const std::wstring* wide = ExactName(names, name);
+    return wide && RegDeleteValueW(reg.CurrentKey(), wide->c_str()) == ERROR_SUCCESS;
   } catch (...) {
     return false;
   }
