@@ -92,6 +92,9 @@ void TBrowserPage::FirstVisit() {
 }
 
 void TBrowserPage::PageControlBRChange() {
+  // A tab switch while an action waits would refill the list it walks; the action catches up
+  // with the tab when it ends.
+  if (busy_) return;
   switch (PageControlBR.ActivePageIndex()) {
     case 0:
       BitBtnBR.SetCaption("修复选中项目(&F)");
@@ -191,7 +194,20 @@ void TBrowserPage::AddExtensionRow(const std::string& keyName, bool exact) {
 }
 
 void TBrowserPage::BitBtnBRClick() {
-  switch (PageControlBR.ActivePageIndex()) {
+  // A removal waits for each unregistration with the messages running: a second press must not
+  // start another one inside it.
+  if (busy_) return;
+  busy_ = true;
+  BitBtnBR.SetEnabled(false);
+  const int page = PageControlBR.ActivePageIndex();
+  Guarded([&] { RunAction(page); });
+  busy_ = false;
+  BitBtnBR.SetEnabled(true);
+  if (PageControlBR.ActivePageIndex() != page) PageControlBRChange();
+}
+
+void TBrowserPage::RunAction(int page) {
+  switch (page) {
     case 0:
       RepairInternetExplorer();
       if (CheckListBoxBR.Checked(kItemUnlockRegistryEditor)) SetRegistryToolsDisabled(false);

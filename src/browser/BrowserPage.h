@@ -48,6 +48,7 @@ class TBrowserPage {
   TIESweeper Sweeper;
 
  private:
+  void RunAction(int page);
   void FillMenuExtList();
   void FillToolbarList();
   void RemoveCheckedMenuExt();
@@ -59,4 +60,5 @@ class TBrowserPage {
   std::function<HIMAGELIST()> images_;
   std::vector<int> toolbarImages_;
   size_t nextToolbarImage_ = 0;
+  bool busy_ = false;  // an action of BitBtnBR is running
 };

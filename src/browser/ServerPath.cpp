@@ -4,25 +4,11 @@
 
 #include <vector>
 
+#include "system/FolderIdentity.h"
+#include "system/FolderLinks.h"
 #include "system/SysUtils.h"
 
 namespace {
-
-struct TFileId {
-  DWORD Volume = 0, High = 0, Low = 0;
-  bool operator==(const TFileId&) const = default;
-};
-
-bool FolderId(const std::string& folder, TFileId& id) {
-  HANDLE h = CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info{};
-  const bool ok = GetFileInformationByHandle(h, &info) != 0;
-  CloseHandle(h);
-  if (ok) id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-  return ok;
-}
 
 std::string FullPath(const std::string& path) {
   std::vector<char> buf(MAX_PATH);
@@ -32,6 +18,43 @@ std::string FullPath(const std::string& path) {
     if (n < buf.size()) return std::string(buf.data(), n);
     buf.resize(n + 1);
   }
+}
+
+// Positions of the "\" of a path, stepping over double-byte characters whose second byte is one.
+std::vector<size_t> Backslashes(const std::string& path) {
+  std::vector<size_t> at;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size())
+      ++i;
+    else if (path[i] == '\\')
+      at.push_back(i);
+  }
+  return at;
+}
+
+// The folders that hold the file of a full path, innermost first, ending with the root ("X:\" or
+// "\\server\share\"). Empty for any other form ("\\?\...", "\\.\..."): those are not followed.
+std::vector<std::string> FoldersOnTheWay(const std::string& full) {
+  const std::vector<size_t> at = Backslashes(full);
+  size_t root = 0;  // index of the "\" that ends the root
+  const bool drive = full.size() >= 3 && ((full[0] | 0x20) >= 'a' && (full[0] | 0x20) <= 'z') &&
+                     full[1] == ':' && full[2] == '\\';
+  if (drive) {
+    root = 2;
+  } else {
+    // "\\server\share\": the server and share names are not empty and not "?" or ".".
+    if (at.size() < 4 || at[0] != 0 || at[1] != 1 || at[2] == 2 || at[3] == at[2] + 1) return {};
+    const std::string server = full.substr(2, at[2] - 2);
+    if (server == "?" || server == ".") return {};
+    root = at[3];
+  }
+  // A file name must follow the last "\".
+  if (at.back() < root || at.back() + 1 == full.size()) return {};
+  std::vector<std::string> folders;
+  for (auto it = at.rbegin(); it != at.rend() && *it > root; ++it)
+    folders.push_back(full.substr(0, *it));
+  folders.push_back(full.substr(0, root + 1));
+  return folders;
 }
 
 }  // namespace
@@ -58,27 +81,38 @@ std::string ShortServerPath(const std::string& path) {
 
 bool LiesInWindowsFolder(const std::string& path) {
   const std::string windows = ExcludeTrailingBackslash(GetWindowsDir());
+  // Cannot tell without the Windows folder's identity: treat as a system file.
+  if (windows.empty() || !SameFileObject(windows, windows)) return true;
+  const std::vector<std::string> folders = FoldersOnTheWay(FullPath(path));
+  if (folders.empty()) return true;
+  for (const std::string& folder : folders)
+    if (SameFileObject(folder, windows)) return true;
+  return false;
+}
+
+bool ReachedThroughLink(const std::string& path) {
   const std::string full = FullPath(path);
-  if (windows.empty() || full.empty()) return true;  // cannot tell: treat as a system file
-  TFileId windowsId;
-  const bool haveId = FolderId(windows, windowsId);
-  const std::string upperWindows = AnsiUpperCase(windows) + "\\";
-  if (AnsiUpperCase(full).compare(0, upperWindows.size(), upperWindows) == 0) return true;
-  if (!haveId) return false;
-  // Walk up the folders holding the file; any of them may be the Windows folder by another name.
-  std::string folder = full;
-  for (;;) {
-    const auto cut = LastDelimiter(folder, "\\");
-    if (cut == std::string::npos || cut == 0) return false;
-    folder.resize(cut);
-    if (folder.size() <= 2) return false;  // "C:" or "\\" : the drive or share root
-    TFileId id;
-    if (FolderId(folder, id) && id == windowsId) return true;
+  const std::vector<std::string> folders = FoldersOnTheWay(full);
+  if (folders.empty()) return true;
+  std::vector<std::string> steps{full};
+  steps.insert(steps.end(), folders.begin(), folders.end());
+  for (const std::string& step : steps) {
+    const DWORD attrs = GetFileAttributesA(step.c_str());
+    if (attrs == INVALID_FILE_ATTRIBUTES || IsLinkEntry(step, attrs)) return true;
   }
+  // A hard link is the same file under a second name, which may be a system library's.
+  HANDLE h = CreateFileA(full.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return true;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);  // a handle that lives only for this query
+  return !ok || info.nNumberOfLinks != 1;
 }
 
 std::string UnregisterableServer(const std::string& path) {
-  if (ShortServerPath(path).empty() || LiesInWindowsFolder(path)) return "";
+  if (ShortServerPath(path).empty() || ReachedThroughLink(path) || LiesInWindowsFolder(path))
+    return "";
   return path;
 }
 

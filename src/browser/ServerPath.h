@@ -1,6 +1,7 @@
 // The library that serves a toolbar class, and whether it may be unregistered. Unregistering
 // a system library would unregister every class it serves, so only an existing library with an
-// absolute path outside the Windows folder qualifies.
+// absolute path outside the Windows folder qualifies, reached by its own name: a link or a drive
+// letter mapped onto a folder can give a system library a name anywhere.
 #pragma once
 
 #include <string>
@@ -9,9 +10,13 @@
 bool IsAbsolutePath(const std::string& path);
 // The short (8.3) form of an existing file's absolute path; "" for a relative or missing one.
 std::string ShortServerPath(const std::string& path);
-// True when the file lies in the Windows folder or below it, compared by folder identity, so
-// short names, case and ".." make no difference.
+// True when a folder on the file's way, from its own folder up to the drive or share root, is the
+// Windows folder by identity, so short names, case, ".." and drive letters make no difference.
+// True also when that cannot be told.
 bool LiesInWindowsFolder(const std::string& path);
+// True when the file or a folder on its way is a link, the file has a second name (a hard link),
+// or that cannot be told.
+bool ReachedThroughLink(const std::string& path);
 // The path when it names an existing file that may be unregistered; "" otherwise.
 std::string UnregisterableServer(const std::string& path);
 

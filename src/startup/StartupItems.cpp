@@ -1,15 +1,52 @@
 #include "startup/StartupItems.h"
 
+#include <algorithm>
+
 #include "system/FolderLinks.h"
 #include "system/Handles.h"
+#include "system/RegNameEnum.h"
 #include "system/Registry.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 
 namespace {
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 const char kRunOnceEx[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
 const char kRunServices[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunServices";
+
+std::vector<std::wstring> WideNamesOf(HKEY key) {
+  DWORD maxLen = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxLen,
+                       nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    return {};
+  return WideValueNames(key, maxLen);
+}
+
+// The value's text read by its real name, when it is REG_SZ or REG_EXPAND_SZ (unexpanded).
+std::string WideText(HKEY key, const std::wstring& name) {
+  DWORD type = REG_NONE, size = 0;
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return {};
+  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+  DWORD got = (DWORD)(data.size() * sizeof(wchar_t));
+  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, (BYTE*)data.data(), &got) !=
+          ERROR_SUCCESS ||
+      (type != REG_SZ && type != REG_EXPAND_SZ))
+    return {};
+  data.resize(std::min<size_t>(got / sizeof(wchar_t), data.size()));
+  return NarrowFrom(data.substr(0, data.find(L'\0')));
+}
+
+// The one real name that `name` stands for exactly; nullptr when none does.
+const std::wstring* ExactName(const std::vector<std::wstring>& names, const std::string& name) {
+  for (const std::wstring& wide : names) {
+    bool exact = true;
+    if (NarrowFrom(wide, &exact) == name && exact) return &wide;
+  }
+  return nullptr;
+}
 }  // namespace
 
 const std::vector<TStartupSource>& StartupRegistrySources() {
@@ -30,30 +67,35 @@ std::string StartupLocation(const TStartupSource& source) {
 void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink& add) {
   // Listing needs no write access, so users without administrator rights still see the
   // HKEY_LOCAL_MACHINE entries.
-  std::vector<std::string> names;
-  {
-    TRegistry reg(KEY_READ);
-    reg.SetRootKey(source.Root);
-    if (!reg.OpenKey(std::string("\\") + source.KeyPath, false)) return;
-    names = reg.GetValueNames();
-  }
+  TRegistry reg(KEY_READ);
+  reg.SetRootKey(source.Root);
+  if (!reg.OpenKey(std::string("\\") + source.KeyPath, false)) return;
   const std::string location = StartupLocation(source);
-  for (const std::string& name : names)
-    add({name, ReadRegistryString(source.Root, source.KeyPath, name), location});
+  for (const std::wstring& name : WideNamesOf(reg.CurrentKey())) {
+    TStartupEntry entry;
+    entry.Name = NarrowFrom(name, &entry.Exact);
+    // Read by its real name: the shown one may stand for another value.
+    entry.Command = WideText(reg.CurrentKey(), name);
+    entry.Location = location;
+    add(entry);
+  }
 }
 
 void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add) {
   if (folder.empty()) return;
   const std::string dir = IncludeTrailingBackslash(folder);
-  WIN32_FIND_DATAA fd;
-  TFindHandle find(FindFirstFileA((dir + "*.*").c_str(), &fd));
+  WIN32_FIND_DATAW fd;
+  TFindHandle find(FindFirstFileW((WideFrom(dir) + L"*.*").c_str(), &fd));
   if (!find) return;
   do {
-    const std::string name = fd.cFileName;
+    TStartupEntry entry;
+    entry.Name = NarrowFrom(fd.cFileName, &entry.Exact);
     // Only the exact lower-case "desktop.ini" is the shell's own file; other spellings are listed.
-    if (name == "." || name == ".." || name == "desktop.ini") continue;
-    add({name, dir + name, dir + name + "," + kStartupFolderCode});
-  } while (FindNextFileA(find.get(), &fd));
+    if (entry.Name == "." || entry.Name == ".." || entry.Name == "desktop.ini") continue;
+    entry.Command = dir + entry.Name;
+    entry.Location = entry.Command + "," + kStartupFolderCode;
+    add(entry);
+  } while (FindNextFileW(find.get(), &fd));
 }
 
 void EnumStartupEntries(const TStartupSink& add) {
@@ -68,26 +110,15 @@ std::vector<TStartupEntry> ListStartupEntries() {
   return entries;
 }
 
-std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& name) {
-  try {
-    TRegistry reg(KEY_READ);
-    reg.SetRootKey(root);
-    if (!reg.OpenKey("\\" + keyPath, false)) return {};
-    const DWORD type = reg.ValueType(name);
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return {};
-    return reg.ReadString(name);
-  } catch (...) {
-    return {};
-  }
-}
-
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name) {
   try {
     TRegistry reg;  // full access
     reg.SetRootKey(root);
-    if (!reg.OpenKey("\\" + keyPath, true)) return false;
-    if (!reg.ValueExists(name)) return false;
-    return reg.DeleteValue(name);
+    if (!reg.OpenKey("\\" + keyPath, false)) return false;
+    // By the real name: the ANSI call would turn "?" back into another value's name.
+    const std::vector<std::wstring> names = WideNamesOf(reg.CurrentKey());
+    const std::wstring* wide = ExactName(names, name);
+    return wide && RegDeleteValueW(reg.CurrentKey(), wide->c_str()) == ERROR_SUCCESS;
   } catch (...) {
     return false;
   }

@@ -26,8 +26,11 @@ inline constexpr int kCsidlStartup = 7;
 
 struct TStartupEntry {
   std::string Name;      // value name, or file name without folder
-  std::string Command;   // value data as stored, or folder + name
+  std::string Command;   // text data (unexpanded, "" for other types), or folder + name
   std::string Location;  // location string ending in the two-character code
+  // False when the code page cannot hold the name: the shown name may be another entry's, so the
+  // entry is never deleted by it.
+  bool Exact = true;
 };
 
 using TStartupSink = std::function<void(const TStartupEntry&)>;
@@ -41,9 +44,7 @@ void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink
 void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add);
 std::vector<TStartupEntry> ListStartupEntries();
 
-// The value as a string when it is REG_SZ or REG_EXPAND_SZ (unexpanded); "" on any failure.
-std::string ReadRegistryString(HKEY root, const std::string& keyPath, const std::string& name);
-// Deletes the value when it exists; true only when a value was deleted.
+// Deletes the value named exactly `name` when it exists; true only when a value was deleted.
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name);
 
 // The last two characters of a location string ("" when shorter).

@@ -4,6 +4,9 @@
 #include "system/Seams.h"
 
 namespace {
+// Row data: the entry's name is exact, so the row may be deleted by it.
+const LPARAM kExactName = 1;
+
 TListViewOptions StartRunListOptions() {
   TListViewOptions o;
   o.rowSelect = true;
@@ -48,7 +51,7 @@ void TStartupPage::BitBtnBitBtnDelRefValueClick() {
     EnumStartupEntries([this](const TStartupEntry& e) {
       // The number is the row count once this row is in, so it runs on across all sources.
       const std::string number = std::to_string(LViewStartRun.Count() + 1);
-      LViewStartRun.AddItem(number, {e.Name, e.Command, e.Location});
+      LViewStartRun.AddItem(number, {e.Name, e.Command, e.Location}, -1, e.Exact ? kExactName : 0);
     });
   } catch (...) {
     // A failure part-way keeps the rows listed so far.
@@ -67,7 +70,8 @@ bool TStartupPage::ConfirmDelete() {
 void TStartupPage::BitBtnDelRegValueClick() {
   try {
     const int item = LViewStartRun.SelectedIndex();
-    if (item >= 0 && ConfirmDelete())
+    // An inexact name would delete another entry that reads the same: the row stays.
+    if (item >= 0 && LViewStartRun.Data(item) == kExactName && ConfirmDelete())
       DeleteStartupEntry(LViewStartRun.SubItem(item, 0), LViewStartRun.SubItem(item, 2));
   } catch (...) {
     // Nothing is reported; the rebuilt list shows what is left.

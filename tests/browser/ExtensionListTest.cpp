@@ -3,6 +3,7 @@
 
 #include "browser/ServerPath.h"
 #include "support/Scratch.h"
+#include "support/WineUnix.h"
 #include "system/SysUtils.h"
 
 using namespace browser_test;
@@ -10,6 +11,56 @@ using namespace browser_test;
 namespace {
 const wchar_t kLinkTarget[] = L"Software\\VeldorTest MenuTarget";
 const wchar_t kThai[] = L"\x0E01";  // not in code page 936
+
+// The Unix path of the prefix's dosdevices folder, where Wine keeps its drive letters as links.
+std::string DosDevices() {
+  const std::string c = UnixPathOf("C:\\");
+  for (const char* marker : {"/dosdevices/", "/drive_c/"}) {
+    const auto at = c.rfind(marker);
+    if (at != std::string::npos) return c.substr(0, at) + "/dosdevices";
+  }
+  return "";
+}
+
+// A free drive letter mapped onto the Windows folder for the test's lifetime.
+class TWindowsDriveAlias {
+ public:
+  TWindowsDriveAlias() {
+    const DWORD used = GetLogicalDrives();
+    for (char c = 'Y'; c >= 'M' && !letter_; --c)
+      if (!(used & (1u << (c - 'A')))) letter_ = c;
+    const std::string devices = DosDevices();
+    if (!letter_ || devices.empty()) return;
+    link_ = devices + "/" + char(letter_ | 0x20) + ":";
+    StartUnixProgram({"/bin/ln", "-s", UnixPathOf(GetWindowsDir()), link_});
+    for (int i = 0; i < 250 && !DirectoryExists(Root()); ++i) Sleep(20);
+  }
+  ~TWindowsDriveAlias() {
+    // The link itself: no "-r" and no trailing "/", so nothing it points to is touched.
+    if (link_.empty() || !DirectoryExists(Root())) return;
+    StartUnixProgram({"/bin/rm", "-f", link_});
+    for (int i = 0; i < 250 && DirectoryExists(Root()); ++i) Sleep(20);
+  }
+  std::string Root() const { return letter_ ? std::string(1, letter_) + ":\\" : ""; }
+  bool Ready() const { return letter_ && DirectoryExists(Root()); }
+
+ private:
+  char letter_ = 0;
+  std::string link_;
+};
+
+// Presses the button and switches tabs while the page waits for an unregistration.
+class TImpatientUser : public TRecordingProcesses {
+ public:
+  bool RunAndWait(const std::string& app, const std::string& commandLine) override {
+    if (std::function<void()> once = std::move(During)) {
+      During = nullptr;
+      once();
+    }
+    return TRecordingProcesses::RunAndWait(app, commandLine);
+  }
+  std::function<void()> During;
+};
 }  // namespace
 
 TEST_F(BrowserPageTest, MenuExtensionsListedAndOnlyCheckedKeysRemoved) {
@@ -83,6 +134,31 @@ TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) 
   SetText(HKEY_LOCAL_MACHINE, Made(HKEY_LOCAL_MACHINE, classes + relative), L"", L"Relative");
   SetText(HKEY_LOCAL_MACHINE, classes + relative + L"\\InprocServer32", L"", L"shdocvw.dll");
   for (const std::wstring& id : {own, system, relative, unknown, lossy}) AddToolbar(id);
+  // A system library under other names: a folder link to System32, a link and a second name
+  // (hard link) of the library itself, and a drive letter mapped onto the Windows folder.
+  ASSERT_TRUE(IsWine()) << "links are made from the Unix side";
+  const std::string system32 = shell32, library32 = system32 + "\\shell32.dll";
+  ASSERT_TRUE(MakeUnixSymlink(system32, dir.Path() + "sys"));
+  ASSERT_TRUE(MakeUnixSymlink(library32, dir.Path() + "linked.dll"));
+  // The second name is given to another library: a file with two names is refused by either
+  // name, which would cover up the other cases here.
+  ASSERT_TRUE(StartUnixProgram(
+      {"/bin/ln", UnixPathOf(system32 + "\\shdocvw.dll"), UnixPathOf(dir.Path()) + "hard.dll"}));
+  for (int i = 0; i < 250 && !PathExists(dir.Path() + "hard.dll"); ++i) Sleep(20);
+  TWindowsDriveAlias drive;
+  ASSERT_TRUE(drive.Ready()) << "no drive letter mapped onto the Windows folder";
+  const std::string aliases[] = {dir.Path() + "sys\\shell32.dll", dir.Path() + "linked.dll",
+                                 dir.Path() + "hard.dll", drive.Root() + "system32\\shell32.dll"};
+  std::vector<std::wstring> aliasIds;
+  std::vector<std::string> aliasNames;
+  for (const std::string& path : aliases) {
+    aliasNames.push_back(std::string("{VeldorTest-01") + char('0' + aliasIds.size()) + "-Alias}");
+    const std::wstring id = Wide(aliasNames.back());
+    SetText(HKEY_LOCAL_MACHINE, Made(HKEY_LOCAL_MACHINE, classes + id), L"", L"Alias");
+    SetText(HKEY_LOCAL_MACHINE, classes + id + L"\\InprocServer32", L"", Wide(path));
+    AddToolbar(id);
+    aliasIds.push_back(id);
+  }
 
   page_->PageControlBR.ClickTab(2);
   EXPECT_EQ(page_->BitBtnBR.Caption(), "清理选中项目");
@@ -97,6 +173,9 @@ TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) 
   const int unknownRow = RowOf(list, "{VeldorTest-0004-None}", 0);
   ASSERT_GE(unknownRow, 0);
   EXPECT_EQ(list.Caption(unknownRow), "");
+  for (size_t i = 0; i < aliasNames.size(); ++i)
+    EXPECT_NE(list.SubItem(RowOf(list, aliasNames[i], 0), 1), "")
+        << aliases[i] << " is no library to unregister";
 
   // Coming back to the tab again and again reuses the pictures of the last visit.
   const int images = ImageList_GetImageCount(images_);
@@ -107,11 +186,31 @@ TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) 
   }
   EXPECT_EQ(ImageList_GetImageCount(images_), images);
 
+  int checked = 0;
   for (int i = 0; i < list.Count(); ++i)
-    if (list.SubItem(i, 0).rfind("{VeldorTest-", 0) == 0) list.SetChecked(i, true);
+    if (list.SubItem(i, 0).rfind("{VeldorTest-", 0) == 0) list.SetChecked(i, true), ++checked;
+  // While the page waits for regsvr32 the button is off, and a second press or a tab switch
+  // neither starts another removal nor refills the list being worked through.
+  TImpatientUser user;
+  bool enabledWhileWaiting = true;
+  int checkedWhileWaiting = 0;
+  user.During = [&] {
+    enabledWhileWaiting = page_->BitBtnBR.Enabled();
+    page_->BitBtnBRClick();
+    page_->PageControlBR.ClickTab(0);
+    page_->PageControlBR.ClickTab(2);
+    page_->PageControlBR.ClickTab(1);
+    for (int i = 0; i < list.Count(); ++i) checkedWhileWaiting += list.Checked(i) ? 1 : 0;
+  };
+  Seams::SetProcesses(&user);
   page_->BitBtnBRClick();
+  Seams::SetProcesses(&seams_.Processes);
+  EXPECT_FALSE(enabledWhileWaiting);
+  EXPECT_EQ(checkedWhileWaiting, checked);
+  EXPECT_TRUE(page_->BitBtnBR.Enabled());
+  EXPECT_EQ(page_->BitBtnBR.Caption(), "清理选中项目(&C)") << "the tab chosen meanwhile";
 
-  const auto calls = seams_.Processes.Calls();
+  const auto calls = user.Calls();
   ASSERT_EQ(calls.size(), 1u) << "only the library of its own is unregistered";
   EXPECT_TRUE(calls[0].Waited);
   EXPECT_TRUE(SameText(calls[0].ApplicationPath, Regsvr32Path()));
@@ -122,6 +221,8 @@ TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) 
   EXPECT_GE(RowOf(list, "{VeldorTest-0001-Own}", 0), 0) << "still registered, so still listed";
   for (const std::wstring& gone : {system, relative, unknown})
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kToolbar, gone));
+  for (const std::wstring& gone : aliasIds)
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kToolbar, gone)) << "refused, so its entry goes";
   EXPECT_LT(RowOf(list, "{VeldorTest-0002-System}", 0), 0);
   EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kToolbar, lossy));
   EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, classes + system + L"\\InprocServer32"));

@@ -30,6 +30,7 @@ class TStartupScratch {
   }
   ~TStartupScratch() {
     for (const auto& v : values_) SHDeleteValueA(v.root, v.path.c_str(), v.name.c_str());
+    for (const auto& v : wideValues_) SHDeleteValueW(v.root, v.path.c_str(), v.name.c_str());
     for (auto it = keys_.rbegin(); it != keys_.rend(); ++it)
       RegDeleteKeyA(it->root, it->path.c_str());
     for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) {
@@ -53,6 +54,15 @@ class TStartupScratch {
     values_.push_back({root, path, name});
   }
 
+  // A REG_SZ value whose name may lie outside the code page, in an existing key.
+  void SetWide(HKEY root, const std::string& path, const std::wstring& name,
+               const std::wstring& data) {
+    const std::wstring key(path.begin(), path.end());  // the keys used here are plain ASCII
+    SHSetValueW(root, key.c_str(), name.c_str(), REG_SZ, data.c_str(),
+                (DWORD)((data.size() + 1) * sizeof(wchar_t)));
+    wideValues_.push_back({root, key, name});
+  }
+
   // A file (or, with `folder`, a sub-folder) in the Startup folder; returns its full path.
   std::string Add(const std::string& name, DWORD attributes = 0, bool folder = false) {
     const std::string path = Folder + "\\" + name;
@@ -73,7 +83,12 @@ class TStartupScratch {
     HKEY root;
     std::string path, name;
   };
+  struct TWideRef {
+    HKEY root;
+    std::wstring path, name;
+  };
   std::vector<TRef> values_, keys_;
+  std::vector<TWideRef> wideValues_;
   std::vector<std::string> paths_;
 };
 

@@ -163,6 +163,41 @@ TEST_F(StartupPage, ConfirmationDecidesAndTheListIsAlwaysRebuilt) {
   EXPECT_GE(RowOf(Unique("third"), kWhere[0]), 0);
 }
 
+TEST_F(StartupPage, NameOutsideTheCodePageShowsItsOwnCommandAndIsNeverDeleted) {
+  // The Thai name reads "?VbUpd..." in code page 936, exactly as the other value's name does.
+  const TStartupSource& hkcu = StartupRegistrySources()[0];
+  const std::string stem = Unique("VbUpd"), shown = "?" + stem;
+  const std::wstring thai = L"\x0E01" + std::wstring(stem.begin(), stem.end());
+  scratch_.Set(hkcu.Root, hkcu.KeyPath, shown, "C:\\good.exe");
+  scratch_.SetWide(hkcu.Root, hkcu.KeyPath, thai, L"C:\\evil.exe");
+  const auto thaiExists = [&] {
+    return SHGetValueW(hkcu.Root, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+                       thai.c_str(), nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  };
+  const auto rowWith = [&](const std::string& command) {
+    for (int i = 0; i < List().Count(); ++i)
+      if (List().SubItem(i, 0) == shown && List().SubItem(i, 1) == command) return i;
+    return -1;
+  };
+  page_->BitBtnBitBtnDelRefValueClick();
+  ASSERT_GE(rowWith("C:\\good.exe"), 0);
+  ASSERT_GE(rowWith("C:\\evil.exe"), 0) << "the Thai row shows the other value's command";
+
+  TSeamGuard seams;
+  seams.MessageBoxes.SetDefaultAnswer(IDYES);
+  Mouse(NM_CLICK, rowWith("C:\\evil.exe"));
+  page_->BitBtnDelRegValue.Click();
+  EXPECT_TRUE(thaiExists());
+  EXPECT_TRUE(ValueExists(hkcu.Root, hkcu.KeyPath, shown)) << "the other value went in its place";
+  EXPECT_GE(rowWith("C:\\evil.exe"), 0);
+
+  Mouse(NM_CLICK, rowWith("C:\\good.exe"));
+  page_->BitBtnDelRegValue.Click();
+  EXPECT_FALSE(ValueExists(hkcu.Root, hkcu.KeyPath, shown));
+  EXPECT_TRUE(thaiExists());
+  EXPECT_EQ(seams.MessageBoxes.Count(), 1u) << "asked only about the row that can go";
+}
+
 TEST(StartupItems, DeletionTouchesExactlyTheCodedEntry) {
   TStartupScratch scratch;
   const auto& sources = StartupRegistrySources();
