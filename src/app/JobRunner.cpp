@@ -3,12 +3,14 @@
 #include <map>
 #include <mutex>
 
+#include "app/Settings.h"
 #include "regbackup/Rotation.h"
 #include "system/Seams.h"
 #include "toolkit/Guarded.h"
 
 std::atomic<WORD> JobCode{0};
 std::string RegBakDir;
+TBackupDateNote RegBackDateNote;
 
 namespace {
 std::mutex g_jobsLock;
@@ -68,7 +70,40 @@ int RunningWorkers() {
   return g_running.load();
 }
 
+namespace {
+// Set for the close; lives as long as the program (the system releases it at exit).
+HANDLE ExportStop() {
+  static const HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  return event;
+}
+
+// Export jobs between their start and their end. A job counts itself before it looks at the stop,
+// so a stop either waits for it or is seen by it before anything is moved.
+std::atomic<int> g_exportJobs{0};
+
+void RunExportJob(int slot) {
+  struct TCounted {
+    TCounted() { ++g_exportJobs; }
+    ~TCounted() { --g_exportJobs; }
+  } counted;
+  const TBackupDateNote note = RegBackDateNote;
+  if (!RunRotationExport(RegBakDir, slot, RotationDrop.load(), kRegistryEditorWaitMs, ExportStop()))
+    return;
+  if (!note.ConfigPath.empty()) TSettingsFile(note.ConfigPath).Write("RegBackDate", note.Day);
+}
+}  // namespace
+
 void RegisterRegistryExportJobs() {
-  for (WORD code = 7; code <= 9; ++code)
-    RegisterJob(code, [code] { RunRotationExport(RegBakDir, code - 6, RotationDrop.load()); });
+  ResetEvent(ExportStop());
+  for (WORD code = 7; code <= 9; ++code) RegisterJob(code, [code] { RunExportJob(code - 6); });
+}
+
+bool StopRegistryExportJobs(DWORD timeoutMs) {
+  SetEvent(ExportStop());
+  const DWORD start = GetTickCount();
+  while (g_exportJobs.load() > 0) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(10);
+  }
+  return true;
 }

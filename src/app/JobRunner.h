@@ -40,7 +40,18 @@ int RunningWorkers();
 // The registry backup folder (with a trailing "\") that jobs 7-9 export into; set by the
 // settings at first show.
 extern std::string RegBakDir;
+// Where an export job records its written backup: "RegBackDate" := Day in the settings file
+// ConfigPath (empty: nowhere). Set by the automatic backup's start just before the job starts.
+struct TBackupDateNote {
+  std::string ConfigPath;
+  std::string Day;
+};
+extern TBackupDateNote RegBackDateNote;
 // Registers jobs 7, 8 and 9: the registry editor's whole-registry export into slot 1, 2 or 3 of
-// RegBakDir. The worker waits for the editor (bounded) and drops the slot named by RotationDrop
-// only once the new export exists.
+// RegBakDir. The worker waits for the editor (bounded), and only once the new export is complete
+// drops the slot named by RotationDrop and records the date. Undoes StopRegistryExportJobs.
 void RegisterRegistryExportJobs();
+// For the program's close: a running export job ends its editor, puts the slot's earlier file
+// back, drops nothing and records no date, so the next start backs up again; a job that has not
+// begun yet does nothing. Waits at most `timeoutMs` for the jobs to end; false when one still runs.
+bool StopRegistryExportJobs(DWORD timeoutMs = 2000);

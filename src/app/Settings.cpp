@@ -3,7 +3,9 @@
 #include <cctype>
 #include <vector>
 
+#include "app/JobRunner.h"
 #include "regbackup/Rotation.h"
+#include "system/ProtectedFolders.h"
 #include "system/SysUtils.h"
 
 namespace {
@@ -59,19 +61,31 @@ bool EnsureFolder(const std::string& folder) {
   return DirectoryExists(folder);
 }
 
+bool IsAllowedBackupFolder(const std::string& folder) {
+  // An export there would replace and drop files of the system's or the user's own.
+  return IsAbsoluteFolder(folder) && !IsProtectedFolder(folder);
+}
+
+void RestoreStrayBackups(const std::string& folder) {
+  if (!IsAllowedBackupFolder(folder)) return;
+  TNoCriticalErrorBoxes quiet;
+  if (DirectoryExists(folder)) RestoreStrayCopies(folder);
+}
+
 WORD StartAutomaticBackup(const TSettingsFile& file, const std::string& folder,
                           const std::string& lastDate, const std::string& today,
                           const std::function<void(WORD)>& startJob) {
-  if (!EnsureFolder(folder)) return 0;
+  if (!IsAllowedBackupFolder(folder) || !EnsureFolder(folder)) return 0;
   TRotationPlan plan;
   {
     TNoCriticalErrorBoxes quiet;
+    RestoreStrayCopies(folder);
     plan = PlanRotationIn(folder, !lastDate.empty() && lastDate == today);
   }
   if (!plan.Export) return 0;
   RotationDrop = plan.Drop;
+  RegBackDateNote = {file.Path(), today};
   startJob(plan.Job);
-  file.Write("RegBackDate", today);
   return plan.Job;
 }
 

@@ -35,9 +35,19 @@ bool IsAbsoluteFolder(const std::string& folder);
 // Finds the folder or creates it (one level); no system error box for a drive without a disk.
 bool EnsureFolder(const std::string& folder);
 
-// The automatic backup at start, for a backup folder with a trailing "\": picks the slot, starts
-// its export job through `startJob` and writes "RegBackDate" := `today`. Returns the job started,
-// or 0 when none was (folder missing and not creatable, not absolute, or today's backup exists).
+// False for a folder no backup may go into: not absolute, a drive root, or a folder of the one
+// protected-folder list (the Windows folder, the profile ...). Such a folder counts as none.
+bool IsAllowedBackupFolder(const std::string& folder);
+
+// Puts back or deletes the copies an automatic backup that was ended hard left in the backup
+// folder (with a trailing "\"), when it is an allowed one and exists. For a start that backs up
+// nothing; StartAutomaticBackup does the same itself.
+void RestoreStrayBackups(const std::string& folder);
+
+// The automatic backup at start, for a backup folder with a trailing "\": restores stray copies,
+// picks the slot and starts its export job through `startJob`, which records "RegBackDate" :=
+// `today` once the export is written. Returns the job started, or 0 when none was (folder not
+// allowed, missing and not creatable, or today's backup exists).
 WORD StartAutomaticBackup(const TSettingsFile& file, const std::string& folder,
                           const std::string& lastDate, const std::string& today,
                           const std::function<void(WORD)>& startJob);

@@ -24,6 +24,8 @@ TSettingsPage::TSettingsPage(TTabSheet& sheet, IHost& host)
   BitBtn5.OnClick = [this](TControl*) { BitBtn5Click(); };
   BitBtn6.SetName("BitBtn6");
   BitBtn6.SetEnabled(false);
+  // The automatic backup this page starts ends with the program, its slot as it was.
+  host_.AddStopHook([] { StopRegistryExportJobs(); });
 }
 
 void TSettingsPage::LoadSettings(const std::string& configPath, TTrayIcon& tray) {
@@ -35,7 +37,11 @@ void TSettingsPage::LoadSettings(const std::string& configPath, TTrayIcon& tray)
     EditAutoRegBak.SetText(s.RegBakDir);
     tray.Install();
     CheckBoxAutoRegBak.SetChecked(s.AutoRegBak);
-    if (!s.AutoRegBak) return;
+    if (!s.AutoRegBak) {
+      // Copies left by an earlier automatic backup that was ended hard go back all the same.
+      RestoreStrayBackups(IncludeTrailingBackslash(s.RegBakDir));
+      return;
+    }
     RegBakDir = IncludeTrailingBackslash(RegBakDir);
     // An empty or relative folder would resolve against the current directory: no backup then.
     if (!IsAbsoluteFolder(RegBakDir)) return;
@@ -50,8 +56,14 @@ void TSettingsPage::BitBtn5Click() {
     bool written;
     if (CheckBoxAutoRegBak.Checked()) {
       const std::string folder = EditAutoRegBak.Text();
+      const std::string withSlash = IncludeTrailingBackslash(folder);
+      if (IsAbsoluteFolder(withSlash) && !IsAllowedBackupFolder(withSlash)) {
+        Seams::MessageBoxes().Show(host_.MainWindow(), "备份目录不能是系统目录或磁盘根目录!",
+                                   "提示:", MB_OK);
+        return;
+      }
       // The folder must be there before any key names it.
-      if (!EnsureFolder(IncludeTrailingBackslash(folder))) return;
+      if (!EnsureFolder(withSlash)) return;
       written = file_.Write("AutoRegBak", "1");
       written = file_.Write("RegBakDir", folder) && written;
     } else {

@@ -16,9 +16,14 @@ std::string BackupFailedText(const std::string& file) {
   return "备份注册表文件 " + file + " 失败!请确认文件名或者目录名中不含有空格!";
 }
 
-bool HasRegExtension(const std::string& fileName) {
+bool HasExtension(const std::string& fileName) {
   const auto dot = LastDelimiter(fileName, ".\\:");
-  return dot != std::string::npos && fileName[dot] == '.' && SameText(fileName.substr(dot), ".reg");
+  return dot != std::string::npos && fileName[dot] == '.';
+}
+
+bool HasRegExtension(const std::string& fileName) {
+  return HasExtension(fileName) &&
+         SameText(fileName.substr(LastDelimiter(fileName, ".\\:")), ".reg");
 }
 }  // namespace
 
@@ -84,6 +89,11 @@ void TRegBackupPage::Backup() {
     Say("要保存的文件名或者目录名中含有空格,保存失败!", "提示:");
     return;
   }
+  // Nothing is moved or written through a link: it would land on whatever it points to.
+  if (IsLinkPath(file)) {
+    Say(BackupFailedText(file), "备份注册表");
+    return;
+  }
   if (FileExists(file)) {
     const std::string question =
         std::string("注意!要备份的注册表文件已经存在!") + "\r\n" + "确认要继续吗？";
@@ -104,12 +114,13 @@ void TRegBackupPage::Backup() {
 void TRegBackupPage::Restore() {
   std::string chosen;
   if (!Seams::FileDialogs().OpenFile(host_.MainWindow(), kFilter, "", chosen, kOpenTitle)) return;
-  // A chosen file of another kind is never swapped silently for a ".reg" file of the same name.
-  if (!HasRegExtension(chosen) && GetFileAttributesA(chosen.c_str()) != INVALID_FILE_ATTRIBUTES) {
+  // Only the chosen file is imported: a name of another kind is never swapped for a ".reg" file
+  // of the same name, whether it exists or not; a name without an extension gets ".reg".
+  if (HasExtension(chosen) && !HasRegExtension(chosen)) {
     Say(kNotFound, "提示:");
     return;
   }
-  const std::string file = ChangeFileExtToReg(chosen);
+  const std::string file = HasExtension(chosen) ? chosen : chosen + ".reg";
   if (!FileExists(file)) {
     Say(kNotFound, "提示:");
     return;

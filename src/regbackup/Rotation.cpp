@@ -1,5 +1,8 @@
 #include "regbackup/Rotation.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "regbackup/SafeExport.h"
 #include "system/SysUtils.h"
 
@@ -32,11 +35,81 @@ TRotationPlan PlanRotationIn(const std::string& folder, bool sameDay) {
   return PlanRotation(exists(1), exists(2), exists(3), sameDay);
 }
 
-bool RunRotationExport(const std::string& folder, int slot, int drop, DWORD timeoutMs) {
+bool RunRotationExport(const std::string& folder, int slot, int drop, DWORD timeoutMs,
+                       HANDLE stop) {
   if (slot < 1 || slot > 3) return false;
-  if (ExportRegistryReplacing(folder + RotationSlotName(slot), timeoutMs) !=
-      TExportOutcome::Written)
+  auto slotFile = [&](int n) { return folder + RotationSlotName(n); };
+  for (int skipped = 0; IsLinkPath(slotFile(slot)); ++skipped) {
+    if (skipped == 2) return false;  // every slot is a link
+    slot = slot % 3 + 1;
+    if (drop != 0) drop = slot % 3 + 1;
+  }
+  if (ExportRegistryReplacing(slotFile(slot), timeoutMs, stop) != TExportOutcome::Written)
     return false;
-  if (drop >= 1 && drop <= 3 && drop != slot) DeleteFileEntry(folder + RotationSlotName(drop));
+  if (drop >= 1 && drop <= 3 && drop != slot && !IsLinkPath(slotFile(drop)))
+    DeleteFileEntry(slotFile(drop));
   return true;
+}
+
+namespace {
+struct TStrayCopy {
+  std::string Path;
+  ULONGLONG Written = 0;
+};
+
+// The regular files "<file>.~K" (K digits only) beside `file`.
+std::vector<TStrayCopy> StrayCopiesOf(const std::string& file) {
+  std::vector<TStrayCopy> copies;
+  WIN32_FIND_DATAA found{};
+  HANDLE find = FindFirstFileA((file + ".~*").c_str(), &found);
+  if (find == INVALID_HANDLE_VALUE) return copies;
+  const std::string folder = ExtractFilePath(file);
+  const std::string prefix = ExtractFileName(file) + ".~";
+  const size_t suffixAt = prefix.size();
+  do {
+    const std::string name = found.cFileName;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    // The pattern also matches short names: the long name must have the form itself.
+    if (name.size() <= suffixAt || !SameText(name.substr(0, suffixAt), prefix) ||
+        name.find_first_not_of("0123456789", suffixAt) != std::string::npos)
+      continue;
+    const ULONGLONG written = (ULONGLONG(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                              found.ftLastWriteTime.dwLowDateTime;
+    copies.push_back({folder + name, written});
+  } while (FindNextFileA(find, &found));
+  FindClose(find);
+  return copies;
+}
+}  // namespace
+
+void RestoreStrayCopies(const std::string& folder) {
+  for (int slot = 1; slot <= 3; ++slot) {
+    const std::string file = folder + RotationSlotName(slot);
+    std::vector<TStrayCopy> copies = StrayCopiesOf(file);
+    if (copies.empty()) continue;
+    std::sort(copies.begin(), copies.end(),
+              [](const TStrayCopy& a, const TStrayCopy& b) { return a.Written > b.Written; });
+    // A link in the slot is left as it is; a link among the copies never goes into the slot.
+    std::string back;
+    if (!IsLinkPath(file) && !IsCompleteExport(file)) {
+      for (const auto& copy : copies)
+        if (!IsLinkPath(copy.Path) && IsCompleteExport(copy.Path)) {
+          back = copy.Path;
+          break;
+        }
+      if (back.empty() && !FileHasContent(file)) {
+        for (const auto& copy : copies)
+          if (!IsLinkPath(copy.Path) && FileHasContent(copy.Path)) {
+            back = copy.Path;
+            break;
+          }
+      }
+    }
+    for (const auto& copy : copies)
+      if (copy.Path != back) DeleteFileEntry(copy.Path);
+    if (!back.empty() && !MoveFileExA(back.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+      DeleteFileEntry(file);
+      MoveFileA(back.c_str(), file.c_str());
+    }
+  }
 }

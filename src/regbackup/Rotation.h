@@ -28,9 +28,17 @@ TRotationPlan PlanRotation(bool reg1, bool reg2, bool reg3, bool sameDay);
 TRotationPlan PlanRotationIn(const std::string& folder, bool sameDay);
 
 // Job 7, 8 or 9 on its worker: exports into the slot (an existing slot file is replaced only once
-// the new export exists) and only then deletes the slot `drop` (0: none). True when written.
+// the new export is complete) and only then deletes the slot `drop` (0: none). A slot that is a
+// link is never touched: the export goes to the slot after it, and the drop moves along. `stop`
+// (an event, may be null) ends a running export, which then puts the slot's earlier file back
+// and drops nothing. True when written.
 bool RunRotationExport(const std::string& folder, int slot, int drop,
-                       DWORD timeoutMs = kRegistryEditorWaitMs);
+                       DWORD timeoutMs = kRegistryEditorWaitMs, HANDLE stop = nullptr);
+
+// At start, before anything else happens in `folder`: a copy "regN.reg.~K" that an export moved
+// aside and could not put back (the program was ended hard) goes back into its slot when the slot
+// holds no complete export, the newest complete copy first; every other such copy is deleted.
+void RestoreStrayCopies(const std::string& folder);
 
 // The slot the next rotation job drops after its export; set by the starter just before it starts
 // the job, as the job code is.

@@ -12,7 +12,10 @@ std::string MoveAside(const std::string& file) {
   return {};
 }
 
-TExportOutcome ExportRegistryReplacing(const std::string& file, DWORD timeoutMs) {
+TExportOutcome ExportRegistryReplacing(const std::string& file, DWORD timeoutMs, HANDLE stop) {
+  if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return TExportOutcome::NotWritten;
+  // Moving a link moves what it points to, and the export would be written into that.
+  if (IsLinkPath(file)) return TExportOutcome::Link;
   // A folder of that name is never moved: no export can be written there anyway.
   if (DirectoryExists(file)) return TExportOutcome::NotWritten;
   std::string aside;
@@ -20,16 +23,17 @@ TExportOutcome ExportRegistryReplacing(const std::string& file, DWORD timeoutMs)
     aside = MoveAside(file);
     if (aside.empty()) return TExportOutcome::AsideFailed;
   }
-  if (ExportRegistry(file, timeoutMs)) {
+  if (ExportRegistry(file, timeoutMs, stop)) {
     if (!aside.empty()) DeleteFileEntry(aside);
     return TExportOutcome::Written;
   }
-  if (!aside.empty()) {
-    // The failed export may have left an empty or partial file; the earlier one replaces it.
-    if (!MoveFileExA(aside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-      DeleteFileEntry(file);
-      MoveFileA(aside.c_str(), file.c_str());
-    }
+  // The failed export may have left an empty or partial file: the earlier one replaces it, and
+  // without one it goes, so that no cut-off export passes for a backup.
+  if (aside.empty()) {
+    if (FileExists(file)) DeleteFileEntry(file);
+  } else if (!MoveFileExA(aside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    DeleteFileEntry(file);
+    MoveFileA(aside.c_str(), file.c_str());
   }
   return TExportOutcome::NotWritten;
 }

@@ -30,6 +30,12 @@ class TRealProcesses : public IProcessStarter {
 
   int RunAndWaitAtMost(const std::string& applicationPath, const std::string& commandLine,
                        DWORD timeoutMs) override {
+    return RunAndWaitStoppable(applicationPath, commandLine, timeoutMs, nullptr);
+  }
+
+  int RunAndWaitStoppable(const std::string& applicationPath, const std::string& commandLine,
+                          DWORD timeoutMs, HANDLE stop) override {
+    if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return kProcessStopped;
     std::vector<char> cmd(commandLine.begin(), commandLine.end());
     cmd.push_back('\0');  // CreateProcessA may write into the command line
     STARTUPINFOA si{};
@@ -39,35 +45,45 @@ class TRealProcesses : public IProcessStarter {
                         nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
       return kProcessNotStarted;
     CloseHandle(pi.hThread);
-    const bool ended = WaitPumping(pi.hProcess, timeoutMs);
+    const int result = WaitPumping(pi.hProcess, stop, timeoutMs);
+    if (result == kProcessStopped) {
+      TerminateProcess(pi.hProcess, 1);
+      // Gone before the caller touches what it was writing.
+      WaitForSingleObject(pi.hProcess, 5000);
+    }
     CloseHandle(pi.hProcess);
-    return ended ? kProcessEnded : kProcessStillRunning;
+    return result;
   }
 
  private:
-  // Waits for the process while the calling thread's windows go on answering; false when the
-  // time ran out first.
-  static bool WaitPumping(HANDLE process, DWORD timeoutMs) {
+  // Waits for the process while the calling thread's windows go on answering. kProcessEnded,
+  // kProcessStillRunning when the time ran out first, kProcessStopped when `stop` (may be null)
+  // was set first.
+  static int WaitPumping(HANDLE process, HANDLE stop, DWORD timeoutMs) {
+    const HANDLE handles[2] = {process, stop};
+    const DWORD count = stop ? 2 : 1;
+    auto outcome = [&](DWORD r) {
+      if (r == WAIT_OBJECT_0) return kProcessEnded;
+      if (stop && r == WAIT_OBJECT_0 + 1) return kProcessStopped;
+      return kProcessStillRunning;
+    };
     const DWORD start = GetTickCount();
+    auto left = [&]() -> DWORD {
+      if (timeoutMs == INFINITE) return INFINITE;
+      const DWORD spent = GetTickCount() - start;
+      return spent >= timeoutMs ? 0 : timeoutMs - spent;
+    };
     for (;;) {
-      DWORD left = INFINITE;
-      if (timeoutMs != INFINITE) {
-        const DWORD spent = GetTickCount() - start;
-        if (spent >= timeoutMs) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-        left = timeoutMs - spent;
-      }
-      const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_ALLINPUT);
-      if (r == WAIT_TIMEOUT) return false;
-      if (r == WAIT_OBJECT_0) return true;
-      if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+      const DWORD rest = left();
+      if (rest == 0) return outcome(WaitForMultipleObjects(count, handles, FALSE, 0));
+      const DWORD r = MsgWaitForMultipleObjects(count, handles, FALSE, rest, QS_ALLINPUT);
+      if (r == WAIT_FAILED) return outcome(WaitForMultipleObjects(count, handles, FALSE, 0));
+      if (r != WAIT_OBJECT_0 + count) return outcome(r);
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
           // The loop that asked to quit is further out: finish waiting, then hand it back.
-          const DWORD spent = GetTickCount() - start;
-          const DWORD rest =
-              timeoutMs == INFINITE ? INFINITE : (spent >= timeoutMs ? 0 : timeoutMs - spent);
-          const bool ended = WaitForSingleObject(process, rest) == WAIT_OBJECT_0;
+          const int ended = outcome(WaitForMultipleObjects(count, handles, FALSE, left()));
           PostQuitMessage(static_cast<int>(msg.wParam));
           return ended;
         }
@@ -202,6 +218,11 @@ TSeam<IFileDialogs, TRealFileDialogs> gFileDialogs;
 int IProcessStarter::RunAndWaitAtMost(const std::string& applicationPath,
                                       const std::string& commandLine, DWORD) {
   return RunAndWait(applicationPath, commandLine) ? kProcessEnded : kProcessNotStarted;
+}
+
+int IProcessStarter::RunAndWaitStoppable(const std::string& applicationPath,
+                                         const std::string& commandLine, DWORD timeoutMs, HANDLE) {
+  return RunAndWaitAtMost(applicationPath, commandLine, timeoutMs);
 }
 
 namespace Seams {

@@ -27,11 +27,16 @@ class IProcessStarter {
   // wait to the end.
   virtual int RunAndWaitAtMost(const std::string& applicationPath, const std::string& commandLine,
                                DWORD timeoutMs);
+  // As RunAndWaitAtMost, and when the event `stop` is set before the process ends, the process is
+  // ended and kProcessStopped returned once it is gone. Starters that cannot end it ignore `stop`.
+  virtual int RunAndWaitStoppable(const std::string& applicationPath,
+                                  const std::string& commandLine, DWORD timeoutMs, HANDLE stop);
 };
 
 constexpr int kProcessNotStarted = 0;
 constexpr int kProcessEnded = 1;
 constexpr int kProcessStillRunning = 2;
+constexpr int kProcessStopped = 3;
 
 class IShellOpener {
  public:

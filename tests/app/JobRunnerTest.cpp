@@ -5,8 +5,10 @@
 #include <atomic>
 
 #include "app/JobRunner.h"
+#include "app/Settings.h"
 #include "regbackup/Rotation.h"
 #include "support/RecordingSeams.h"
+#include "support/Scratch.h"
 #include "system/SysUtils.h"
 
 namespace {
@@ -17,6 +19,18 @@ bool WaitForIdleWorkers(DWORD timeoutMs = 5000) {
   }
   return false;
 }
+
+// An editor that at once writes a short complete export into the file it is given.
+class TQuickEditor : public IProcessStarter {
+ public:
+  static constexpr const char* kExport = "REGEDIT4\r\n\r\n";
+  UINT WinExec(const std::string&, UINT) override { return 0; }
+  bool RunAndWait(const std::string&, const std::string& commandLine) override {
+    const auto open = commandLine.rfind('"', commandLine.size() - 2);
+    WriteTextFile(commandLine.substr(open + 1, commandLine.size() - open - 2), kExport);
+    return true;
+  }
+};
 
 class JobRunner : public testing::Test {
  protected:
@@ -68,8 +82,11 @@ TEST_F(JobRunner, AFailingJobIsSwallowedAndItsWorkerEnds) {
 
 TEST_F(JobRunner, ExportJobsRunTheRegistryEditorForTheirSlotOnTheWorkerAndWaitForIt) {
   TSeamGuard seams;
+  TScratchDir dir(CurrentTestName());
+  const std::string ini = dir.Path() + "config.ini";
   RegBakDir = "D:\\Backup\\";
   RotationDrop = 0;
+  RegBackDateNote = {ini, "20240102"};
   RegisterRegistryExportJobs();
   for (WORD code = 7; code <= 9; ++code) {
     StartJob(code);
@@ -88,4 +105,18 @@ TEST_F(JobRunner, ExportJobsRunTheRegistryEditorForTheirSlotOnTheWorkerAndWaitFo
     EXPECT_TRUE(c.Waited) << "success is judged after the editor has ended";
     EXPECT_NE(c.ThreadId, GetCurrentThreadId()) << "the export runs on the worker";
   }
+  EXPECT_FALSE(PathExists(ini)) << "no export was written: no date";
+
+  // A written export drops the next slot and records the date.
+  TQuickEditor quick;
+  Seams::SetProcesses(&quick);
+  RegBakDir = dir.Path();
+  RotationDrop = 2;
+  for (int slot = 1; slot <= 3; ++slot) WriteTextFile(dir.Path() + RotationSlotName(slot), "day");
+  StartJob(7);
+  ASSERT_TRUE(WaitForIdleWorkers());
+  Seams::SetProcesses(&seams.Processes);
+  EXPECT_EQ(ReadTextFile(dir.Path() + "reg1.reg"), TQuickEditor::kExport);
+  EXPECT_FALSE(PathExists(dir.Path() + "reg2.reg"));
+  EXPECT_EQ(TSettingsFile(ini).Read("RegBackDate", ""), "20240102");
 }

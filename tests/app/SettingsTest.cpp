@@ -12,6 +12,7 @@
 #include "support/RecordingSeams.h"
 #include "support/Scratch.h"
 #include "support/TestHost.h"
+#include "system/SysUtils.h"
 #include "toolkit/Form.h"
 
 namespace {
@@ -92,21 +93,35 @@ TEST_F(Settings, LoadReadsTheFileAndFillsThePage) {
   EXPECT_FALSE(PathExists("VeldorRelative"));
   EXPECT_EQ(Ini("RegBackDate"), "<missing>");
 
-  // A folder of our own: created, slot 1 exported, the date written.
-  WriteIni("[RunData]\r\nAutoRegBak=1\r\nRegBakDir=" + backups_.substr(0, backups_.size() - 1) +
-           "\r\n");
+  // The Windows folder or a drive root counts as no backup folder.
+  for (const std::string& system : {GetWindowsDir(), std::string("C:\\")}) {
+    WriteIni("[RunData]\r\nAutoRegBak=1\r\nRegBakDir=" + system + "\r\n");
+    page_.LoadSettings(ini_, tray_);
+    EXPECT_TRUE(host_.Jobs.empty()) << system;
+  }
+
+  // A folder of our own: created, slot 1 exported; the job records the date once written.
+  const std::string folder = backups_.substr(0, backups_.size() - 1);
+  WriteIni("[RunData]\r\nAutoRegBak=1\r\nRegBakDir=" + folder + "\r\n");
   page_.LoadSettings(ini_, tray_);
   EXPECT_EQ(RegBakDir, backups_);
   EXPECT_TRUE(PathExists(backups_));
   EXPECT_EQ(host_.Jobs, std::vector<WORD>{7});
-  EXPECT_EQ(Ini("RegBackDate"), today_);
+  EXPECT_EQ(RegBackDateNote.ConfigPath, ini_);
+  EXPECT_EQ(RegBackDateNote.Day, today_);
+  EXPECT_EQ(Ini("RegBackDate"), "<missing>");
+
+  // Today's backup made: no further job.
+  Slots(true, false, false);
+  WriteIni("[RunData]\r\nAutoRegBak=1\r\nRegBakDir=" + folder + "\r\nRegBackDate=" + today_ +
+           "\r\n");
+  page_.LoadSettings(ini_, tray_);
+  EXPECT_EQ(host_.Jobs, std::vector<WORD>{7});
 }
 
 TEST_F(Settings, RotationPicksTheSlotAndNeverDropsAnEarlierDayOnTheSameDay) {
-  // Missing config.ini: the start creates the file holding the date.
   EXPECT_EQ(Start("20000101"), 7);
   EXPECT_EQ(RotationDrop.load(), 2);
-  EXPECT_EQ(Ini("RegBackDate"), today_);
 
   Slots(true, false, false);
   EXPECT_EQ(Start(today_), 0) << "today's slot 1 exists";
@@ -135,6 +150,48 @@ TEST_F(Settings, RotationPicksTheSlotAndNeverDropsAnEarlierDayOnTheSameDay) {
   for (int slot = 1; slot <= 3; ++slot) EXPECT_TRUE(PathExists(backups_ + RotationSlotName(slot)));
 }
 
+TEST_F(Settings, AStartPutsBackWhatAnEndedBackupMovedAsideAndDeletesTheRest) {
+  const std::string good = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Good]\r\n";
+  const std::string cut = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Cu";
+  auto slot = [&](int n) { return backups_ + RotationSlotName(n); };
+  auto write = [&](const std::string& file, const std::string& text, WORD day) {
+    WriteTextFile(file, text);
+    const SYSTEMTIME when{2020, 1, 0, day, 12, 0, 0, 0};
+    FILETIME written{};
+    SystemTimeToFileTime(&when, &written);
+    HANDLE h = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(h, nullptr, nullptr, &written);
+    CloseHandle(h);
+  };
+  Slots(false, true, true);
+  // Slot 1 missing: the newest complete copy goes back, not the cut-off one made later.
+  write(slot(1) + ".~1", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Older]\r\n", 1);
+  write(slot(1) + ".~2", good, 2);
+  write(slot(1) + ".~3", cut, 3);
+  // Slot 2 cut off: its copy goes back. Slot 3 complete: its copy goes.
+  write(slot(2), cut, 1);
+  write(slot(2) + ".~1", good, 1);
+  write(slot(3), good, 1);
+  write(slot(3) + ".~1", "earlier", 1);
+  // Also when the automatic backup is off.
+  WriteIni("[RunData]\r\nAutoRegBak=0\r\nRegBakDir=" + backups_ + "\r\n");
+  page_.LoadSettings(ini_, tray_);
+  EXPECT_EQ(ReadTextFile(slot(1)), good);
+  EXPECT_EQ(ReadTextFile(slot(2)), good);
+  EXPECT_EQ(ReadTextFile(slot(3)), good);
+  WIN32_FIND_DATAA found;
+  HANDLE find = FindFirstFileA((backups_ + "*.~*").c_str(), &found);
+  EXPECT_EQ(find, INVALID_HANDLE_VALUE) << found.cFileName;
+  if (find != INVALID_HANDLE_VALUE) FindClose(find);
+
+  // A stray copy beside a missing slot is back before the start picks the slot.
+  Slots(false, true, false);
+  write(slot(1) + ".~1", good, 1);
+  EXPECT_EQ(Start("20000101"), 9);
+  EXPECT_EQ(ReadTextFile(slot(1)), good);
+  EXPECT_FALSE(PathExists(slot(1) + ".~1"));
+}
+
 TEST_F(Settings, SaveConfirmsOnlyWhatWasWritten) {
   page_.LoadSettings(ini_, tray_);
   page_.CheckBoxAutoRegBak.SetChecked(false);
@@ -160,6 +217,15 @@ TEST_F(Settings, SaveConfirmsOnlyWhatWasWritten) {
   EXPECT_EQ(Ini("RegBakDir"), backups_);
   EXPECT_EQ(seams_.MessageBoxes.Count(), 2u);
 
+  // The Windows folder or a drive root: nothing saved, and the user is told why.
+  for (const std::string& system : {GetWindowsDir(), std::string("C:\\")}) {
+    page_.EditAutoRegBak.SetText(system);
+    page_.BitBtn5.Click();
+    EXPECT_EQ(Ini("RegBakDir"), backups_);
+    EXPECT_EQ(seams_.MessageBoxes.Calls().back().Text, "备份目录不能是系统目录或磁盘根目录!");
+  }
+  EXPECT_EQ(seams_.MessageBoxes.Count(), 4u);
+
   // A config.ini that cannot be written (the tests run as root under Wine, where the read-only
   // attribute binds nobody; a file held open without sharing does): no confirmation.
   HANDLE held = CreateFileA(ini_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -168,5 +234,5 @@ TEST_F(Settings, SaveConfirmsOnlyWhatWasWritten) {
   page_.BitBtn5.Click();
   CloseHandle(held);
   EXPECT_EQ(Ini("AutoRegBak"), "1");
-  EXPECT_EQ(seams_.MessageBoxes.Count(), 2u);
+  EXPECT_EQ(seams_.MessageBoxes.Count(), 4u);
 }

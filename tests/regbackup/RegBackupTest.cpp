@@ -9,6 +9,7 @@
 #include "support/RecordingSeams.h"
 #include "support/Scratch.h"
 #include "support/TestHost.h"
+#include "support/WineUnix.h"
 #include "system/SysUtils.h"
 #include "toolkit/Form.h"
 
@@ -43,23 +44,32 @@ std::string EditorCommand(const char* option, const std::string& file) {
   return command;
 }
 
-// An editor that ends at once without writing anything, and notes whether either button could be
-// pressed meanwhile.
+// The bytes of a text as UTF-16LE, as the editor writes its exports.
+std::string Utf16(const std::wstring& text) {
+  return std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+}
+
+// An editor that ends at once, writing `Writes` (when not empty) into the file it was given, and
+// notes whether either button could be pressed meanwhile.
 class TIdleEditor : public IProcessStarter {
  public:
-  explicit TIdleEditor(const TRegBackupPage*& page) : page_(page) {}
+  explicit TIdleEditor(const TRegBackupPage* page = nullptr) : page_(page) {}
   UINT WinExec(const std::string&, UINT) override { return 0; }
-  bool RunAndWait(const std::string&, const std::string&) override {
+  bool RunAndWait(const std::string&, const std::string& commandLine) override {
     ++Runs;
-    if (page_->BitBtnRegBak.Enabled() || page_->BitBtnRegRes.Enabled())
+    if (page_ && (page_->BitBtnRegBak.Enabled() || page_->BitBtnRegRes.Enabled()))
       ButtonsOnWhileRunning = true;
+    const auto open = commandLine.rfind('"', commandLine.size() - 2);
+    if (!Writes.empty())
+      WriteTextFile(commandLine.substr(open + 1, commandLine.size() - open - 2), Writes);
     return true;
   }
+  std::string Writes;
   int Runs = 0;
   bool ButtonsOnWhileRunning = false;
 
  private:
-  const TRegBackupPage*& page_;
+  const TRegBackupPage* page_;
 };
 
 class RegBackupPage : public testing::Test {
@@ -137,22 +147,40 @@ TEST_F(RegBackupPage, AnExistingFileStaysWhenTheUserSaysNoOrTheExportFails) {
   EXPECT_EQ(seams_.Processes.Count(), 0u);
   EXPECT_EQ(ReadTextFile(file), "OLD");
 
-  // The editor ends without writing anything: the old file comes back.
-  const TRegBackupPage* page = page_.get();
-  TIdleEditor editor(page);
+  // The editor ends without writing anything, or leaves an export cut off in its last line or
+  // without the editor's header: the old file comes back.
+  TIdleEditor editor(page_.get());
   Seams::SetProcesses(&editor);
-  seams_.FileDialogs.QueueFileName(file);
-  seams_.MessageBoxes.QueueAnswer(IDYES);
+  const std::string header = Utf16(L"\xFEFFWindows Registry Editor Version 5.00\r\n");
+  for (const std::string& written : {std::string(), header + Utf16(L"\r\n[HKEY_CURRENT_USER\\Soft"),
+                                     Utf16(L"\xFEFFWindows Registry Editor Version 9.99\r\n\r\n"),
+                                     std::string("REGEDIT5\r\n\r\n")}) {
+    editor.Writes = written;
+    seams_.FileDialogs.QueueFileName(file);
+    seams_.MessageBoxes.QueueAnswer(IDYES);
+    page_->BitBtnRegBakClick();
+    EXPECT_EQ(ReadTextFile(file), "OLD");
+    EXPECT_FALSE(PathExists(file + ".~1"));
+    EXPECT_EQ(Boxes().back().Text,
+              "备份注册表文件 " + file + " 失败!请确认文件名或者目录名中不含有空格!");
+  }
+  // Without an earlier file, the cut-off export goes.
+  seams_.FileDialogs.QueueFileName(dir_.Path() + "new.reg");
   page_->BitBtnRegBakClick();
-  Seams::SetProcesses(&seams_.Processes);
-  EXPECT_EQ(editor.Runs, 1);
+  EXPECT_FALSE(PathExists(dir_.Path() + "new.reg"));
+  EXPECT_EQ(editor.Runs, 5);
   EXPECT_FALSE(editor.ButtonsOnWhileRunning);
   EXPECT_TRUE(page_->BitBtnRegBak.Enabled());
   EXPECT_TRUE(page_->BitBtnRegRes.Enabled());
-  EXPECT_EQ(ReadTextFile(file), "OLD");
-  EXPECT_FALSE(PathExists(file + ".~1"));
-  EXPECT_EQ(Boxes().back().Text,
-            "备份注册表文件 " + file + " 失败!请确认文件名或者目录名中不含有空格!");
+  // A complete export in the older format replaces it.
+  editor.Writes = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software]\r\n";
+  seams_.FileDialogs.QueueFileName(file);
+  seams_.MessageBoxes.QueueAnswer(IDYES);
+  page_->BitBtnRegBakClick();
+  EXPECT_EQ(ReadTextFile(file), editor.Writes);
+  EXPECT_EQ(Boxes().back().Text, "备份注册表文件 " + file + " 成功!");
+  WriteTextFile(file, "OLD");
+  Seams::SetProcesses(&seams_.Processes);
 
   // The editor cannot be started at all: the same.
   seams_.Processes.SetRunResult(false);
@@ -171,6 +199,21 @@ TEST_F(RegBackupPage, AnExistingFileStaysWhenTheUserSaysNoOrTheExportFails) {
   EXPECT_EQ(ReadTextFile(folder + "\\inside.txt"), "x");
   EXPECT_EQ(Boxes().back().Text,
             "备份注册表文件 " + folder + " 失败!请确认文件名或者目录名中不含有空格!");
+
+  // A chosen file that is a link to a user's file: refused before anything is asked or moved.
+  if (!IsWine()) return;
+  const std::string mine = dir_.Path() + "mine.txt";
+  const std::string link = dir_.Path() + "linked.reg";
+  WriteTextFile(mine, "MINE");
+  ASSERT_TRUE(MakeUnixSymlink(mine, link));
+  const size_t boxes = Boxes().size();
+  seams_.FileDialogs.QueueFileName(link);
+  page_->BitBtnRegBakClick();
+  ASSERT_EQ(Boxes().size(), boxes + 1);
+  EXPECT_EQ(Boxes().back().Text,
+            "备份注册表文件 " + link + " 失败!请确认文件名或者目录名中不含有空格!");
+  EXPECT_EQ(ReadTextFile(mine), "MINE");
+  EXPECT_FALSE(PathExists(link + ".~1"));
 }
 
 TEST_F(RegBackupPage, NamesWithSpacesAndMissingOrForeignFilesAreRefusedBeforeAnythingRuns) {
@@ -195,15 +238,20 @@ TEST_F(RegBackupPage, NamesWithSpacesAndMissingOrForeignFilesAreRefusedBeforeAny
   // A chosen text file is not swapped for the registration file of the same name.
   WriteTextFile(dir_.Path() + "notes.txt", "x");
   WriteTextFile(dir_.Path() + "notes.reg", "REGEDIT4\r\n");
+  WriteTextFile(dir_.Path() + "gone.reg", "REGEDIT4\r\n");
   seams_.FileDialogs.QueueFileName(dir_.Path() + "notes.txt");
   page_->BitBtnRegResClick();
   EXPECT_EQ(lastBox().Text, "要恢复的注册表文件不存在,恢复失败!");
-  EXPECT_EQ(Boxes().size(), 4u);
+  // Nor is a missing one.
+  seams_.FileDialogs.QueueFileName(dir_.Path() + "gone.txt");
+  page_->BitBtnRegResClick();
+  EXPECT_EQ(lastBox().Text, "要恢复的注册表文件不存在,恢复失败!");
+  EXPECT_EQ(Boxes().size(), 5u);
   EXPECT_EQ(seams_.Processes.Count(), 0u);
 
   seams_.FileDialogs.QueueCancel();
   page_->BitBtnRegBakClick();
-  EXPECT_EQ(Boxes().size(), 4u);
+  EXPECT_EQ(Boxes().size(), 5u);
 }
 
 TEST(Rotation, TheDroppedSlotGoesOnlyAfterTheNewExportExists) {
@@ -227,4 +275,20 @@ TEST(Rotation, TheDroppedSlotGoesOnlyAfterTheNewExportExists) {
   EXPECT_EQ(ReadTextFile(dir.Path() + "reg3.reg"), "day 3");
   EXPECT_EQ(seams.Processes.Calls().back().CommandLine,
             EditorCommand("/e", dir.Path() + "reg1.reg"));
+
+  // A slot that is a link to a user's file is left alone: the export goes to the next slot and
+  // the drop moves along with it.
+  if (!IsWine()) return;
+  const std::string mine = dir.Path() + "mine.txt";
+  WriteTextFile(mine, "MINE");
+  DeleteFileA((dir.Path() + "reg1.reg").c_str());
+  ASSERT_TRUE(MakeUnixSymlink(mine, dir.Path() + "reg1.reg"));
+  TIdleEditor editor;
+  editor.Writes = "REGEDIT4\r\n\r\n";
+  Seams::SetProcesses(&editor);
+  EXPECT_TRUE(RunRotationExport(dir.Path(), 1, 2));
+  Seams::SetProcesses(&seams.Processes);
+  EXPECT_EQ(ReadTextFile(mine), "MINE");
+  EXPECT_EQ(ReadTextFile(dir.Path() + "reg2.reg"), editor.Writes);
+  EXPECT_FALSE(PathExists(dir.Path() + "reg3.reg"));
 }
