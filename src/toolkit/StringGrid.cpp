@@ -5,8 +5,10 @@
 TStringGrid::TStringGrid(TControl* parent, int left, int top, int width, int height)
     : TControl(parent) {
   // No LVS_SINGLESEL: any set of rows can be selected. No LVS_EDITLABELS: never editable.
+  // LVS_SHAREIMAGELISTS: the row-height list is the grid's own, freed once, by the grid.
   CreateStandardWindow(WC_LISTVIEWA,
-                       WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                       WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
+                           LVS_SHAREIMAGELISTS,
                        WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   SetBounds(left, top, width, height);

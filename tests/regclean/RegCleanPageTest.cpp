@@ -130,6 +130,11 @@ TEST_F(RegCleanPage, ScanListsHitsThenRemovesExactlyTheSelectedRows) {
   TakeSnapshot(HKEY_CURRENT_USER, W(user_.Sub()), rest);
   EXPECT_EQ(rest.size(), 10u);
 
+  // The grid frees its row-height list once, itself: the list view leaves it alone.
+  HIMAGELIST rows = ListView_GetImageList(p.StringGrid1.Handle(), LVSIL_SMALL);
+  DestroyWindow(p.StringGrid1.Handle());
+  int cx = 0, cy = 0;
+  EXPECT_TRUE(ImageList_GetIconSize(rows, &cx, &cy));
 }
 
 TEST_F(RegCleanPage, StopMidScanKeepsTheHitsAndNoHitsGivesTheMessage) {
