@@ -1,5 +1,7 @@
 #include "regclean/RegCleanPage.h"
 
+#include <algorithm>
+
 #include "regclean/RegRemoval.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
@@ -160,9 +162,10 @@ void TRegCleanPage::btnRemoveClick() {
   edTime.SetText("");
   edValueName.SetText("");
   edValue.SetText("");
-  const TStringGrid::TRange range = StringGrid1.Selection();
+  // Exactly the rows the list view has selected: a Ctrl+click selection leaves gaps.
   std::vector<TRegHit> chosen;
-  for (int row = range.Top; row >= 1 && row <= range.Bottom; ++row) {
+  std::vector<int> chosenRows;
+  for (int row : StringGrid1.SelectedRows()) {
     const TRegHit* hit = HitOfRow(row);
     HKEY root = nullptr;
     std::string path;
@@ -172,11 +175,23 @@ void TRegCleanPage::btnRemoveClick() {
         hit->KeyText.empty() || hit->KeyText[0] != '\\' ? "\\" + hit->KeyText : hit->KeyText;
     if (path != shown) continue;
     chosen.push_back(*hit);
+    chosenRows.push_back(row);
   }
   const TRemovalResult result = RemoveRegHits(chosen, UndoDir);
   // Without its undo file nothing was deleted: the rows stay for another try.
   if (result.UndoFailed) return;
-  ResetGrid();
+  // Only the deleted values leave the list: what was skipped is still there to be seen.
+  std::vector<int> gone;
+  for (size_t k : result.Deleted) gone.push_back(chosenRows[k]);
+  DropRows(gone);
+}
+
+void TRegCleanPage::DropRows(std::vector<int> rows) {
+  std::sort(rows.begin(), rows.end());
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+    if (*it >= 1 && static_cast<size_t>(*it) <= hits_.size()) hits_.erase(hits_.begin() + *it - 1);
+  StringGrid1.DeleteRows(rows);
+  if (hits_.empty()) ResetGrid();
 }
 
 void TRegCleanPage::StringGrid1SelectCell(int, int row) {

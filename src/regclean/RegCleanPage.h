@@ -53,6 +53,8 @@ class TRegCleanPage : private IRegScanSink {
  private:
   void ScanInvalidRefs();
   void ResetGrid();
+  // Takes deleted rows (grid rows) out of the grid and the hits.
+  void DropRows(std::vector<int> rows);
   void WalkingRoot(const std::string& rootName) override;
   void Analyzing(const std::string& subKeyName) override;
   bool Stopped() override;

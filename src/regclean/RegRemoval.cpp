@@ -4,6 +4,7 @@
 
 #include "regclean/RegKeyHandle.h"
 #include "regclean/RegText.h"
+#include "regclean/RegUndoWriter.h"
 #include "system/SysUtils.h"
 
 namespace {
@@ -42,33 +43,6 @@ bool StillHoldsIn(HKEY key, const TRegHit& hit) {
   return IsInvalidRegString(hit.Name, data.data(), static_cast<DWORD>(data.size()));
 }
 
-std::string Quoted(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out + '"';
-}
-
-std::string RootKeyText(const TRegHit& hit) {
-  std::string key = WideToAnsi(hit.KeyPath);
-  return "[" + hit.RootName + (key.empty() ? "" : "\\" + key) + "]";
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  bool ok = WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-            written == text.size();
-  ok = FlushFileBuffers(f) && ok;
-  ok = CloseHandle(f) && ok;
-  if (!ok) DeleteFileA(path.c_str());
-  return ok;
-}
-
 // A name not yet taken in `dir`: two removals within one second keep both undo files.
 std::string FreeUndoName(const std::string& dir) {
   SYSTEMTIME t{};
@@ -81,6 +55,19 @@ std::string FreeUndoName(const std::string& dir) {
   for (int n = 2; GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
     name = dir + "RegClean-" + stamp + "-" + std::to_string(n) + ".reg";
   return name;
+}
+
+std::wstring FullKeyName(const TRegHit& hit) {
+  return AnsiToWide(hit.RootName) + (hit.KeyPath.empty() ? L"" : L"\\" + hit.KeyPath);
+}
+
+// Writes the hits to `undo`; true when every one of them could be carried.
+bool AddToUndo(const std::vector<TRegHit>& hits, TRegUndoWriter& undo) {
+  bool all = true;
+  for (const TRegHit& hit : hits)
+    all = undo.AddKey(FullKeyName(hit)) &&
+          undo.AddValue(hit.Name, hit.Type, hit.Data.data(), hit.Data.size()) && all;
+  return all;
 }
 
 }  // namespace
@@ -109,39 +96,17 @@ bool HitStillHolds(const TRegHit& hit) {
   return OpenHitKey(hit, key) && StillHoldsIn(key.Get(), hit);
 }
 
-std::string UndoFileText(const std::vector<TRegHit>& hits) {
-  std::string text = "REGEDIT4\r\n";
-  std::string lastKey;
-  for (const TRegHit& hit : hits) {
-    const std::string key = RootKeyText(hit);
-    if (key != lastKey) {
-      text += "\r\n" + key + "\r\n";
-      lastKey = key;
-    }
-    // The data as bytes of the code page (hex(1) string, hex(2) expandable string), so nothing
-    // in it needs quoting and embedded NULs come back too.
-    const std::wstring all(reinterpret_cast<const wchar_t*>(hit.Data.data()),
-                           hit.Data.size() / sizeof(wchar_t));
-    const std::string bytes = WideToAnsi(all);
-    text += hit.Name.empty() ? "@" : Quoted(WideToAnsi(hit.Name));
-    text += hit.Type == REG_EXPAND_SZ ? "=hex(2):" : "=hex(1):";
-    char hex[4];
-    for (size_t i = 0; i < bytes.size(); ++i) {
-      std::snprintf(hex, sizeof hex, "%02x", (unsigned)(unsigned char)bytes[i]);
-      if (i) text += (i % 24 == 0) ? ",\\\r\n  " : ",";
-      text += hex;
-    }
-    text += "\r\n";
-  }
-  return text;
-}
-
 TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string& undoDir) {
   TRemovalResult result;
   std::vector<TRegHit> planned;
   std::vector<size_t> plannedIndex;
   for (size_t i = 0; i < hits.size(); ++i) {
-    if (!hits[i].Exact || !HitStillHolds(hits[i])) continue;
+    // A value the undo file cannot carry is never deleted.
+    const TRegHit& hit = hits[i];
+    if (!hit.Exact || !TRegUndoWriter::CanCarry(FullKeyName(hit)) ||
+        !TRegUndoWriter::CanCarryValue(hit.Name, hit.Type, hit.Data.data(), hit.Data.size()) ||
+        !HitStillHolds(hit))
+      continue;
     planned.push_back(hits[i]);
     plannedIndex.push_back(i);
   }
@@ -152,7 +117,8 @@ TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string
   if (dir.empty() || (!DirectoryExists(dir) && !CreateDirectoryA(dir.c_str(), nullptr)))
     return result;
   const std::string file = FreeUndoName(dir);
-  if (!WriteWholeFile(file, UndoFileText(planned))) return result;
+  TRegUndoWriter undo;
+  if (!AddToUndo(planned, undo) || !undo.SaveAsNew(file)) return result;
   result.UndoFailed = false;
   result.UndoWritten = true;
   result.UndoFile = file;
@@ -174,7 +140,9 @@ TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string
     } else {
       // Replace the file only once the shorter one is complete: an undo file is never lost.
       const std::string shorter = file + ".new";
-      if (WriteWholeFile(shorter, UndoFileText(deleted)) &&
+      TRegUndoWriter done;
+      AddToUndo(deleted, done);
+      if (done.SaveAsNew(shorter) &&
           !MoveFileExA(shorter.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
         DeleteFileA(shorter.c_str());
     }

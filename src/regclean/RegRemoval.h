@@ -16,9 +16,6 @@ bool SplitGridKey(const std::string& text, HKEY& root, std::string& path);
 // Is the value of `hit` still there, unchanged, and still an invalid reference?
 bool HitStillHolds(const TRegHit& hit);
 
-// The REGEDIT4 text that puts every value of `hits` back as it was.
-std::string UndoFileText(const std::vector<TRegHit>& hits);
-
 struct TRemovalResult {
   bool UndoWritten = false;
   bool UndoFailed = false;      // values were to be deleted but the file could not be written
@@ -28,6 +25,7 @@ struct TRemovalResult {
 
 // Deletes the values of `hits` that still hold, after writing them to an undo file
 // "RegClean-yyyymmdd-hhmmss.reg" in `undoDir` (created when missing). When the file cannot be
-// written nothing is deleted. Values that change between the file and their deletion are kept,
-// and the file is rewritten to hold only what was deleted.
+// written nothing is deleted; a value whose key or name no undo file can carry is never deleted.
+// Values that change between the file and their deletion are kept, and the file is rewritten to
+// hold only what was deleted.
 TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string& undoDir);

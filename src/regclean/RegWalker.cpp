@@ -3,6 +3,7 @@
 #include "regclean/InvalidRef.h"
 #include "regclean/RegKeyHandle.h"
 #include "regclean/RegText.h"
+#include "regclean/RegUndoWriter.h"
 #include "system/RegNameEnum.h"
 
 namespace {
@@ -23,12 +24,14 @@ std::wstring StringOf(const BYTE* data, DWORD size) {
   return std::wstring(w, len);
 }
 
-// The undo file restores string data through code page 936 and always ends it with a NUL: only
-// data that survives both comes back byte for byte.
-bool UndoKeepsData(const BYTE* data, DWORD size) {
+// A row stands for the whole value: the data is one string ending in its NUL, exact in code page
+// 936 to its last character. A line break in the name or data would not show on the row's one
+// line, and the line of an undo file cannot hold one: such values are listed, never deleted.
+bool RowShowsWholeValue(const std::wstring& name, const BYTE* data, DWORD size) {
   if (size < sizeof(wchar_t) || size % sizeof(wchar_t) != 0) return false;
   const std::wstring all(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
   if (all.back() != L'\0') return false;
+  if (!TRegUndoWriter::CanCarry(name) || !TRegUndoWriter::CanCarry(all)) return false;
   bool exact = true;
   WideToAnsi(all, &exact);
   return exact;
@@ -80,7 +83,7 @@ void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLe
       bool exact = true;
       child.Text = path.Text + "\\" + WideToAnsi(name, &exact);
       child.Wide = path.Wide.empty() ? name : path.Wide + L"\\" + name;
-      child.Exact = path.Exact && exact;
+      child.Exact = path.Exact && exact && TRegUndoWriter::CanCarry(name);
       const auto [subKeys, maxSubKeyLen] = AnalyzeRegValues(sub.Get(), child, name);
       if (sink_.Stopped()) return;
       if (subKeys > 0 && depth + 1 < kMaxRegWalkDepth)
@@ -133,7 +136,7 @@ std::pair<DWORD, DWORD> TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path
     bool exact = path.Exact;
     hit.NameText = WideToAnsi(valueName, &exact);
     hit.DataText = WideToAnsi(StringOf(hit.Data.data(), dataLen), &exact);
-    hit.Exact = exact && UndoKeepsData(hit.Data.data(), dataLen);
+    hit.Exact = exact && RowShowsWholeValue(valueName, hit.Data.data(), dataLen);
     sink_.AddHit(std::move(hit));
   }
   return {subKeys, maxSubKeyLen};

@@ -22,8 +22,9 @@ struct TRegHit {
   std::string TimeText;    // the key's last-write time
   std::string NameText;    // the name in code page 936
   std::string DataText;    // the data up to its first NUL, in code page 936
-  // Key path, name and data all survive code page 936 (and the data ends in its NUL), so the
-  // undo file can name and restore exactly this value. Other hits are listed, never deleted.
+  // Key path, name and data all survive code page 936 and hold no line break, and the data is
+  // one string ending in its NUL: the row shows exactly this value, and the undo file can name
+  // and restore it. Other hits are listed, never deleted.
   bool Exact = true;
 
   std::string GridKey() const { return RootName + ": " + KeyText; }

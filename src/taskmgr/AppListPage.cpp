@@ -39,13 +39,28 @@ TAppListTab::TAppListTab(TTabSheet& sheet, TTimer& timer2)
   PanelTaskButtonStrip.SetWidth(3 * 98);
   PanelTaskButtonStrip.SetAlign(TAlign::Right);
 
+  // Each row owns its record: it goes with the row, so no other row can ever read it.
+  TaskListView.OnDeleteItem = [](TListView*, int, LPARAM data) {
+    delete reinterpret_cast<TWinInfo*>(data);
+  };
+
   BtnCloseWindow.OnClick = [this](TControl*) { Guarded([&] { BtnCloseWindowClick(); }); };
   BtnGo.OnClick = [this](TControl*) { Guarded([&] { BtnGoClick(); }); };
   BtnNewRun.OnClick = [this](TControl*) { Guarded([&] { BtnNewRunClick(); }); };
 }
 
+TAppListTab::~TAppListTab() {
+  // While the view still reports its rows going, so each row frees its record.
+  TaskListView.Clear();
+}
+
+TWinInfo* TAppListTab::Record(int row) const {
+  if (row < 0 || row >= TaskListView.Count()) return nullptr;
+  return reinterpret_cast<TWinInfo*>(TaskListView.Data(row));
+}
+
 const TWinInfo* TAppListTab::RowRecord(int row) const {
-  return row >= 0 && row < static_cast<int>(records_.size()) ? records_[row].get() : nullptr;
+  return Record(row);
 }
 
 int TAppListTab::AddIconOf(HWND window) {
@@ -67,32 +82,32 @@ void TAppListTab::RefreshWindowList() {
     const int rows = TaskListView.Count();
     int row = 0;
     for (int step = 0; step < rows; ++step) {
-      auto it = byHandle.find(records_[row]->Window);
+      TWinInfo* record = Record(row);
+      auto it = record ? byHandle.find(record->Window) : byHandle.end();
       // A window that is gone, or that is now a second window of a process already listed,
       // loses its row at once.
       if (it == byHandle.end() || !snapshot[it->second] ||
           !accept(snapshot[it->second]->Window, snapshot[it->second]->ClassName)) {
         TaskListView.Delete(row);
-        records_.erase(records_.begin() + row);
         continue;
       }
-      std::unique_ptr<TWinInfo>& fresh = snapshot[it->second];
+      std::unique_ptr<TWinInfo> fresh = std::move(snapshot[it->second]);
+      *record = std::move(*fresh);
       LVITEMA item{};
-      item.mask = LVIF_IMAGE | LVIF_TEXT | LVIF_PARAM;
+      item.mask = LVIF_IMAGE | LVIF_TEXT;
       item.iItem = row;
-      item.iImage = AddIconOf(fresh->Window);
-      item.pszText = fresh->Title.data();
-      item.lParam = reinterpret_cast<LPARAM>(fresh.get());
+      item.iImage = AddIconOf(record->Window);
+      item.pszText = record->Title.data();
       SendMessageA(TaskListView.Handle(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
       TaskListView.SetSubItem(row, 0, kTaskRunningText);
-      records_[row] = std::move(fresh);
       ++row;
     }
     for (std::unique_ptr<TWinInfo>& info : snapshot) {
       if (!info || !accept(info->Window, info->ClassName)) continue;
-      TaskListView.AddItem(info->Title, {kTaskRunningText}, AddIconOf(info->Window),
-                           reinterpret_cast<LPARAM>(info.get()));
-      records_.push_back(std::move(info));
+      // The row takes the record only when it exists; a failed insert frees it here.
+      if (TaskListView.AddItem(info->Title, {kTaskRunningText}, AddIconOf(info->Window),
+                               reinterpret_cast<LPARAM>(info.get())) >= 0)
+        info.release();
     }
   } catch (...) {
     TaskListView.EndUpdate();

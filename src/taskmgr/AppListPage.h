@@ -18,6 +18,7 @@ extern const char kTaskRunningText[];  // "正在运行"
 class TAppListTab {
  public:
   TAppListTab(TTabSheet& sheet, TTimer& timer2);
+  ~TAppListTab();
   TAppListTab(const TAppListTab&) = delete;
   TAppListTab& operator=(const TAppListTab&) = delete;
 
@@ -42,7 +43,7 @@ class TAppListTab {
 
  private:
   int AddIconOf(HWND window);
+  TWinInfo* Record(int row) const;  // the record the row holds (in its item data)
 
   TTimer& timer2_;
-  std::vector<std::unique_ptr<TWinInfo>> records_;  // one per row, in row order
 };

@@ -135,6 +135,8 @@ void TListView::EndUpdate() {
 }
 
 void TListView::SetSmallImages(HIMAGELIST images) {
+  // The list has one owner, the caller: a view without this style would destroy it too.
+  SetWindowLongA(hwnd_, GWL_STYLE, GetWindowLongA(hwnd_, GWL_STYLE) | LVS_SHAREIMAGELISTS);
   ListView_SetImageList(hwnd_, images, LVSIL_SMALL);
 }
 
@@ -148,6 +150,12 @@ bool TListView::HandleNotify(NMHDR* header, LRESULT&) {
         OnSelectItem(this, nm->iItem);
       return false;
     }
+    case LVN_DELETEITEM:
+      if (OnDeleteItem) {
+        auto* nm = reinterpret_cast<NMLISTVIEW*>(header);
+        OnDeleteItem(this, nm->iItem, nm->lParam);
+      }
+      return false;
     case NM_CLICK:
       if (OnClick) OnClick(this);
       return false;

@@ -54,10 +54,16 @@ class TListView : public TControl {
   void Clear();
   void BeginUpdate();
   void EndUpdate();
+  // Shows `images` as the rows' small icons. The list stays the caller's, who frees it after the
+  // view is gone: the view is told to share its lists, never to destroy them (a check-box view
+  // thereby leaves its own state list to the end of the process).
   void SetSmallImages(HIMAGELIST images);
 
   std::function<void(TListView*, int item)> OnChange;  // any change of a row, check marks too
   std::function<void(TListView*, int item)> OnSelectItem;
+  // A row is going (Delete, Clear), with the data it was added with: what the row owns is freed
+  // here.
+  std::function<void(TListView*, int item, LPARAM data)> OnDeleteItem;
 
   bool HandleNotify(NMHDR* header, LRESULT& result) override;
 

@@ -1,10 +1,14 @@
 #include "toolkit/StringGrid.h"
 
+#include <algorithm>
+
 TStringGrid::TStringGrid(TControl* parent, int left, int top, int width, int height)
     : TControl(parent) {
-  // No LVS_SINGLESEL: a range of rows can be selected. No LVS_EDITLABELS: never editable.
+  // No LVS_SINGLESEL: any set of rows can be selected. No LVS_EDITLABELS: never editable.
+  // LVS_SHAREIMAGELISTS: the row-height list is the grid's own, freed once, by the grid.
   CreateStandardWindow(WC_LISTVIEWA,
-                       WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS,
+                       WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
+                           LVS_SHAREIMAGELISTS,
                        WS_EX_CLIENTEDGE);
   ListView_SetExtendedListViewStyle(hwnd_, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   SetBounds(left, top, width, height);
@@ -112,6 +116,32 @@ TStringGrid::TRange TStringGrid::Selection() const {
   while ((item = ListView_GetNextItem(hwnd_, item, LVNI_SELECTED)) >= 0 && item < (int)rows_.size())
     r.Bottom = item + 1;
   return r;
+}
+
+std::vector<int> TStringGrid::SelectedRows() const {
+  std::vector<int> rows;
+  for (int item = ListView_GetNextItem(hwnd_, -1, LVNI_SELECTED);
+       item >= 0 && item < (int)rows_.size();
+       item = ListView_GetNextItem(hwnd_, item, LVNI_SELECTED))
+    rows.push_back(item + 1);
+  return rows;
+}
+
+void TStringGrid::DeleteRows(std::vector<int> rows) {
+  std::sort(rows.begin(), rows.end());
+  size_t kept = 0, next = 0;
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    while (next < rows.size() && rows[next] < (int)i + 1) ++next;
+    if (next < rows.size() && rows[next] == (int)i + 1) continue;
+    if (kept != i) rows_[kept] = std::move(rows_[i]);
+    ++kept;
+  }
+  rows_.resize(kept);
+  // An owner-data view keeps its selection by position: after the shift it would mark rows the
+  // user never chose.
+  ListView_SetItemState(hwnd_, -1, 0, LVIS_SELECTED);
+  SyncItemCount();
+  InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void TStringGrid::SetRow(int row) {

@@ -1,6 +1,6 @@
 // A read-only grid of text cells with one title row, backed by a virtual (owner-data) report list
 // view: row 0 is the header, rows 1.. are list items whose text the grid hands out on request, so
-// every cell stays readable as list-view text. Whole rows are selected, singly or as a range;
+// every cell stays readable as list-view text. Whole rows are selected, any set of them;
 // columns can be resized by the user; cells are never edited in place.
 #pragma once
 
@@ -38,7 +38,13 @@ class TStringGrid : public TControl {
   std::string Cell(int col, int row) const;
   void SetCell(int col, int row, const std::string& text);
 
-  // The selected row range (grid rows, title excluded); {-1, -1} when nothing is selected.
+  // Every selected row (grid rows, title excluded), in row order; a Ctrl+click selection may
+  // leave gaps.
+  std::vector<int> SelectedRows() const;
+  // Drops the given rows; the rows below move up. The selection is cleared.
+  void DeleteRows(std::vector<int> rows);
+  // The first and last selected rows (grid rows, title excluded), rows between them selected or
+  // not; {-1, -1} when nothing is selected.
   struct TRange {
     int Top = -1;
     int Bottom = -1;

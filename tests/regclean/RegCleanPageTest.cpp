@@ -1,5 +1,5 @@
 // The cleaner's page on a test window and in the real main window: scan, stop, the no-hit box,
-// removal of the selected range, and a close request during a scan.
+// removal of the selected rows, and a close request during a scan.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,7 +62,7 @@ class RegCleanPage : public testing::Test {
 
 }  // namespace
 
-TEST_F(RegCleanPage, ScanListsHitsThenRemovesExactlyTheSelectedRange) {
+TEST_F(RegCleanPage, ScanListsHitsThenRemovesExactlyTheSelectedRows) {
   FillHits(12);  // more than the ten rows the grid grows by at a time
   TRegCleanPage& p = *page_;
   char before[MAX_PATH] = "", after[MAX_PATH] = "";
@@ -94,31 +94,47 @@ TEST_F(RegCleanPage, ScanListsHitsThenRemovesExactlyTheSelectedRange) {
   EXPECT_EQ(ask.Flags, (UINT)(MB_YESNO | MB_ICONWARNING));
   EXPECT_EQ(p.StringGrid1.RowCount(), 13);
 
-  std::vector<std::wstring> chosen;
-  for (int row = 2; row <= 4; ++row) chosen.push_back(p.HitOfRow(row)->KeyPath);
+  // Rows 2, 5 and 9 selected as by Ctrl+click; row 5's value changes after the scan, so it is
+  // skipped.
+  std::vector<std::wstring> gone = {p.HitOfRow(2)->KeyPath, p.HitOfRow(9)->KeyPath};
+  const std::wstring skipped = p.HitOfRow(5)->KeyPath;
+  PutValue(HKEY_CURRENT_USER, skipped, L"Path", REG_SZ, W(dir_.Path()) + L"other.exe");
+  p.StringGrid1.SetRow(9);
+  for (int row : {2, 5})
+    ListView_SetItemState(p.StringGrid1.Handle(), row - 1, LVIS_SELECTED, LVIS_SELECTED);
+  std::vector<std::wstring> listed;
+  for (int row = 1; row <= 12; ++row)
+    if (row != 2 && row != 9) listed.push_back(p.HitOfRow(row)->KeyPath);
   seams_.MessageBoxes.QueueAnswer(IDYES);
   p.btnRemove.Click();
-  int left = 0;
   for (int i = 1; i <= 12; ++i) {
     wchar_t name[8];
     wsprintfW(name, L"K%02d", i);
-    const bool there = ValueThere(HKEY_CURRENT_USER, Key(name), L"Path");
-    const bool wasChosen = std::find(chosen.begin(), chosen.end(), Key(name)) != chosen.end();
-    EXPECT_NE(there, wasChosen) << i;
-    left += there;
+    const bool wasChosen = std::find(gone.begin(), gone.end(), Key(name)) != gone.end();
+    EXPECT_NE(ValueThere(HKEY_CURRENT_USER, Key(name), L"Path"), wasChosen) << i;
   }
-  EXPECT_EQ(left, 9);
-  EXPECT_EQ(p.StringGrid1.RowCount(), 2) << "the grid is emptied";
-  EXPECT_EQ(p.StringGrid1.Cell(0, 1), "");
+  // Only the deleted rows leave the grid; the skipped one stays with the rest, in order.
+  ASSERT_EQ(p.StringGrid1.RowCount(), 11);
+  for (int row = 1; row <= 10; ++row) {
+    ASSERT_NE(p.HitOfRow(row), nullptr) << row;
+    EXPECT_EQ(p.HitOfRow(row)->KeyPath, listed[row - 1]) << row;
+    EXPECT_EQ(p.StringGrid1.Cell(0, row), p.HitOfRow(row)->GridKey()) << row;
+  }
   EXPECT_EQ(p.edKey.Text(), "");
   EXPECT_TRUE(p.btnRemove.Enabled());
-  // Removing again acts on the empty row only: nothing more goes.
-  p.StringGrid1.SetRow(1);
+  // The selection went with the rows: removing again acts on nothing.
+  EXPECT_TRUE(p.StringGrid1.SelectedRows().empty());
   seams_.MessageBoxes.QueueAnswer(IDYES);
   p.btnRemove.Click();
   TSnapshot rest;
   TakeSnapshot(HKEY_CURRENT_USER, W(user_.Sub()), rest);
-  EXPECT_EQ(rest.size(), 9u);
+  EXPECT_EQ(rest.size(), 10u);
+
+  // The grid frees its row-height list once, itself: the list view leaves it alone.
+  HIMAGELIST rows = ListView_GetImageList(p.StringGrid1.Handle(), LVSIL_SMALL);
+  DestroyWindow(p.StringGrid1.Handle());
+  int cx = 0, cy = 0;
+  EXPECT_TRUE(ImageList_GetIconSize(rows, &cx, &cy));
 }
 
 TEST_F(RegCleanPage, StopMidScanKeepsTheHitsAndNoHitsGivesTheMessage) {

@@ -10,6 +10,17 @@
 
 namespace {
 
+// Refuses the first row insert, as a list view short of memory would.
+WNDPROC g_listProc = nullptr;
+bool g_refused = false;
+LRESULT CALLBACK RefuseFirstInsert(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == LVM_INSERTITEMA && !g_refused) {
+    g_refused = true;
+    return -1;
+  }
+  return CallWindowProcA(g_listProc, hwnd, msg, wParam, lParam);
+}
+
 class AppListTab : public testing::Test {
  protected:
   AppListTab() : form_("TAppListTestForm", false), pages_(&form_), sheet_(&pages_, "应用程序") {
@@ -106,4 +117,28 @@ TEST_F(AppListTab, AWindowThatDoesNotAnswerDoesNotHoldTheList) {
   // The icon query gives up after its short time-out instead of waiting for the window.
   EXPECT_LT(GetTickCount() - start, 5000u);
   EXPECT_NE(RowOf(kHungTitle), -1) << "listed with its class icon";
+}
+
+TEST_F(AppListTab, EachRowHoldsItsOwnRecordAndTheImageListOutlivesTheView) {
+  THelperProcess helper("windows");
+  ASSERT_TRUE(helper.Running());
+  HWND list = List().Handle();
+  g_refused = false;
+  g_listProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefuseFirstInsert)));
+  tab_->RefreshWindowList();
+  SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+  ASSERT_TRUE(g_refused);
+  ASSERT_GE(List().Count(), 2);
+  // A failed insert shifts nothing: every row still ends the task it shows.
+  for (int i = 0; i < List().Count(); ++i) {
+    ASSERT_NE(tab_->RowRecord(i), nullptr);
+    EXPECT_EQ(tab_->RowRecord(i)->Title, List().Caption(i)) << i;
+  }
+
+  // The list view only shows the tab's image list; the tab frees it.
+  const int images = tab_->ImageList.Count();
+  ASSERT_GT(images, 0);
+  DestroyWindow(list);
+  EXPECT_EQ(ImageList_GetImageCount(tab_->ImageList.Handle()), images);
 }
