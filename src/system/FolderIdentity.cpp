@@ -9,21 +9,13 @@
 
 namespace {
 
-struct TIdentity {
-  DWORD Volume = 0, High = 0, Low = 0;
-  bool operator==(const TIdentity&) const = default;
-};
+using TNtQueryInformationFile = LONG(WINAPI*)(HANDLE, void* ioStatus, void* info, ULONG length,
+                                              ULONG infoClass);
+constexpr ULONG kFileInternalInformation = 6;
 
-bool IdentityOf(const std::string& path, TIdentity& id) {
-  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info{};
-  const BOOL ok = GetFileInformationByHandle(h, &info);
-  CloseHandle(h);
-  if (!ok) return false;
-  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
-  return true;
+HANDLE OpenAnyway(const std::string& path) {
+  return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 char DriveLetter(const std::string& canonical) {
@@ -34,8 +26,43 @@ char DriveLetter(const std::string& canonical) {
 
 }  // namespace
 
+bool IdentityOf(const std::string& path, TFileIdentity& id) {
+  HANDLE h = OpenAnyway(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const BOOL ok = GetFileInformationByHandle(h, &info);
+  CloseHandle(h);
+  if (!ok) return false;
+  id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+  return true;
+}
+
+bool FileIndexOf(const std::string& path, ULONGLONG& index) {
+  static const auto query = [] {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");  // absent on Windows 9x
+    return ntdll ? reinterpret_cast<TNtQueryInformationFile>(
+                       reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
+                 : nullptr;
+  }();
+  HANDLE h = OpenAnyway(path);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok;
+  if (query) {
+    ULONG_PTR ioStatus[2] = {};
+    LARGE_INTEGER number{};
+    ok = query(h, ioStatus, &number, sizeof number, kFileInternalInformation) >= 0;
+    index = static_cast<ULONGLONG>(number.QuadPart);
+  } else {
+    BY_HANDLE_FILE_INFORMATION info{};
+    ok = GetFileInformationByHandle(h, &info) != FALSE;
+    index = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  }
+  CloseHandle(h);
+  return ok;
+}
+
 bool SameFileObject(const std::string& a, const std::string& b) {
-  TIdentity x, y;
+  TFileIdentity x, y;
   return IdentityOf(a, x) && IdentityOf(b, y) && x == y;
 }
 
@@ -47,7 +74,7 @@ bool IsStrictlyInsideFolder(const std::string& folder, const std::string& contai
   if (!letter || letter != DriveLetter(outer)) return false;
   const char root[] = {letter, ':', '\\', '\0'};
   if (GetDriveTypeA(root) != DRIVE_FIXED) return false;
-  TIdentity target;
+  TFileIdentity target;
   if (!IdentityOf(outer, target)) return false;
   // Up from the folder itself, one real folder at a time, until the container is met.
   std::string step = inner;
@@ -58,7 +85,7 @@ bool IsStrictlyInsideFolder(const std::string& folder, const std::string& contai
       return false;
     const std::string parent = ExcludeTrailingBackslash(ExtractFilePath(step));
     if (parent.size() >= step.size()) return false;
-    TIdentity id;
+    TFileIdentity id;
     if (IdentityOf(parent.size() == 2 ? parent + "\\" : parent, id) && id == target) return true;
     step = parent;
   }

@@ -3,7 +3,24 @@
 // all give other spellings of the same folder, or the spelling of one folder for another.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
+
+// What a file or folder is on disk, however it is reached.
+struct TFileIdentity {
+  DWORD Volume = 0, High = 0, Low = 0;
+  bool operator==(const TFileIdentity&) const = default;
+};
+
+// The identity of the existing file or folder `path` opens (links followed); false when it
+// cannot be opened.
+bool IdentityOf(const std::string& path, TFileIdentity& id);
+
+// The file index alone of what `path` opens (links followed), unique within its volume only; false
+// when it cannot be read. Cheaper than IdentityOf where the volume's serial number takes a request
+// of its own (under Wine a round trip to its mount manager).
+bool FileIndexOf(const std::string& path, ULONGLONG& index);
 
 // True when both paths open the same existing file or folder.
 bool SameFileObject(const std::string& a, const std::string& b);

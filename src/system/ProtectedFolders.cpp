@@ -3,8 +3,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <vector>
 
+#include "system/FolderIdentity.h"
 #include "system/SysUtils.h"
 
 namespace {
@@ -39,7 +41,7 @@ std::string EnvironmentFolder(const char* name) {
 }
 
 // Every folder but the temporary one, which the environment may change while the program runs.
-std::vector<std::string> FixedProtectedFolders() {
+std::vector<std::string> FixedProtectedFolderNames() {
   static const int kCsidls[] = {CSIDL_WINDOWS,
                                 CSIDL_SYSTEM,
                                 CSIDL_SYSTEMX86,
@@ -108,6 +110,53 @@ bool IsOrHolds(const std::string& folder, const std::string& guarded) {
   return guarded == folder || guarded.compare(0, folder.size() + 1, folder + "\\") == 0;
 }
 
+std::string ParentFolder(const std::string& canonical) {
+  return ExcludeTrailingBackslash(ExtractFilePath(canonical));
+}
+
+// A guarded folder, or one above it, with its file index as read when the list was made.
+struct TGuardedFolder {
+  std::string Path;
+  ULONGLONG Index = 0;
+};
+
+// Adds a guarded folder and every folder above it, its drive root included, each once: whatever
+// name a link or a drive letter gives one of them, it opens one of these.
+void AddChain(const std::string& guarded, std::vector<TGuardedFolder>& chain) {
+  for (std::string step = guarded;;) {
+    // "C:" alone would open the current folder of drive C:.
+    const std::string openable = step.size() == 2 ? step + "\\" : step;
+    TGuardedFolder g{openable};
+    const bool listed = std::any_of(chain.begin(), chain.end(),
+                                    [&](const TGuardedFolder& c) { return c.Path == openable; });
+    if (!listed && FileIndexOf(openable, g.Index)) chain.push_back(g);
+    if (IsRoot(step)) break;
+    const std::string parent = ParentFolder(step);
+    if (parent.size() >= step.size()) break;
+    step = parent;
+  }
+}
+
+// The file index picks the candidates cheaply; the identity, volume included, decides, read for
+// both at the same moment: Wine changes a folder's volume serial number with its drive letters.
+bool IsOneOf(const std::string& folder, ULONGLONG index, const std::vector<TGuardedFolder>& chain) {
+  return std::any_of(chain.begin(), chain.end(), [&](const TGuardedFolder& g) {
+    return g.Index == index && SameFileObject(folder, g.Path);
+  });
+}
+
+struct TFixedGuard {
+  std::vector<std::string> Names;     // canonical
+  std::vector<TGuardedFolder> Chain;  // the folders above them too
+};
+
+TFixedGuard FixedGuard() {
+  TFixedGuard g;
+  g.Names = FixedProtectedFolderNames();
+  for (const auto& name : g.Names) AddChain(name, g.Chain);
+  return g;
+}
+
 }  // namespace
 
 std::string CanonicalFolder(const std::string& path) {
@@ -134,10 +183,23 @@ bool IsProtectedFolder(const std::string& folder, bool allowTempFolder) {
   const std::string f = CanonicalFolder(p);
   if (f.empty() || IsRoot(f)) return true;
   // Asking the shell for every folder takes a while; they do not move while the program runs.
-  static const std::vector<std::string> fixed = FixedProtectedFolders();
-  for (const auto& guarded : fixed)
+  static const TFixedGuard fixed = FixedGuard();
+  for (const auto& guarded : fixed.Names)
     if (IsOrHolds(f, guarded)) return true;
-  if (allowTempFolder) return false;
+  // The temporary folder is read each time: the environment may change it. What holds it is
+  // always refused; the cleaner may have the folder itself.
   const std::string temp = CanonicalFolder(GetTempDir());
-  return !temp.empty() && IsOrHolds(f, temp);
+  if (!temp.empty() && IsOrHolds(f, temp) && !(allowTempFolder && f == temp)) return true;
+  // Names alone let a link or a drive letter through that leads to one of these folders.
+  ULONGLONG index = 0;
+  if (!FileIndexOf(f, index)) return false;
+  if (IsOneOf(f, index, fixed.Chain)) return true;
+  if (temp.empty()) return false;
+  ULONGLONG tempIndex = 0;
+  if (allowTempFolder && FileIndexOf(temp, tempIndex) && tempIndex == index &&
+      SameFileObject(f, temp))
+    return false;
+  std::vector<TGuardedFolder> tempChain;
+  AddChain(temp, tempChain);
+  return IsOneOf(f, index, tempChain);
 }

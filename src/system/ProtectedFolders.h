@@ -13,6 +13,8 @@ std::string CanonicalFolder(const std::string& path);
 // absolute (drive letter + ":\" or a UNC path), drive and share roots, the Windows, system,
 // Program Files, Common Files and temporary folders, the user and All Users profiles and the
 // shell's special folders (desktop, documents, application data, start menu, favourites ...), and
-// every folder that holds one of them. With `allowTempFolder` the temporary folder itself is not
-// counted (the cleaner empties it), though every other entry still is.
+// every folder that holds one of them. Folders are compared by name and by what they are on disk
+// (FolderIdentity.h), so a link or a drive letter leading to one of them is refused as well. With
+// `allowTempFolder` the temporary folder itself is not counted (the cleaner empties it), though
+// every other entry, and every folder holding the temporary folder, still is.
 bool IsProtectedFolder(const std::string& folder, bool allowTempFolder = false);

@@ -51,6 +51,14 @@ bool IsLinkFolder(const std::string& folder) {
   return attr != INVALID_FILE_ATTRIBUTES && IsLinkEntry(f, attr);
 }
 
+// After a successful delete call. Another program holding the file open (shared for deletion)
+// keeps it: Wine lists it as before, Windows refuses to open it (access denied) until it is closed.
+bool StillThere(const std::string& path) {
+  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD error = GetLastError();
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 }  // namespace
 
 template <class THandler>
@@ -110,7 +118,7 @@ void TTempCleaner::CleanFile(const std::string& path, DWORD attributes) {
   // or more, or a name that does not survive the code page, and would call such files deleted.
   // A file the call marked for deletion but that is still there is not gone either.
   TTmpCleanTotals totals;
-  if (!removed || FileExists(path)) {
+  if (!removed || StillThere(path)) {
     view_.AddLine(TmpInUseLine(path));
     totals = TmpCleanState.Totals();
   } else {

@@ -28,6 +28,38 @@ bool Gone(const std::string& p) {
   return !Visible(p);
 }
 
+// The prefix's folder of drive links, from where drive C: lies ("<prefix>/dosdevices/c:/").
+std::string DosDevicesFolder() {
+  std::string c = UnixPathOf("C:\\");
+  while (!c.empty() && c.back() == '/') c.pop_back();
+  const std::string tail = "/dosdevices/c:";
+  if (c.size() > tail.size() && c.compare(c.size() - tail.size(), tail.size(), tail) == 0)
+    return c.substr(0, c.size() - 2);
+  const std::string drive = "/drive_c";
+  if (c.size() > drive.size() && c.compare(c.size() - drive.size(), drive.size(), drive) == 0)
+    return c.substr(0, c.size() - drive.size()) + "/dosdevices/";
+  return "";
+}
+
+std::string DriveRoot(char letter) {
+  return std::string(1, letter) + ":\\";
+}
+
+std::string DosDeviceLink(char letter) {
+  const std::string devices = DosDevicesFolder();
+  const char lower =
+      static_cast<char>(letter >= 'A' && letter <= 'Z' ? letter - 'A' + 'a' : letter);
+  return devices.empty() ? "" : devices + lower + ":";
+}
+
+// Wine gives a file the volume serial number of the drive whose root lies nearest above it, from
+// a table of drives that a process reads again when the clock's second has changed since it last
+// did. Until then the folders under a new drive keep their old number, and change it halfway
+// through whatever compares them; after a full second the next look reads the new table.
+void SettleDriveTable() {
+  Sleep(1100);
+}
+
 }  // namespace
 
 bool IsWine() {
@@ -80,4 +112,25 @@ bool RemoveUnixTree(const std::string& path) {
   if (u.size() < 8 || u.find("VeldorTest") == std::string::npos) return false;
   if (Gone(path)) return true;
   return StartUnixProgram({"/bin/rm", "-rf", u}) && PollFor(Gone, path, 10000);
+}
+
+bool MapUnixDrive(char letter, const std::string& folder) {
+  const std::string link = DosDeviceLink(letter), target = UnixPathOf(folder);
+  if (link.empty() || target.empty() || Visible(DriveRoot(letter))) return false;
+  if (!StartUnixProgram({"/bin/ln", "-s", target, link}) ||
+      !PollFor(Visible, DriveRoot(letter), 5000))
+    return false;
+  SettleDriveTable();
+  return true;
+}
+
+bool UnmapUnixDrive(char letter) {
+  const std::string link = DosDeviceLink(letter);
+  if (link.empty()) return false;
+  if (Gone(DriveRoot(letter))) return true;
+  // rm without -r: only ever the link itself.
+  if (!StartUnixProgram({"/bin/rm", "-f", link}) || !PollFor(Gone, DriveRoot(letter), 5000))
+    return false;
+  SettleDriveTable();
+  return true;
 }

@@ -16,5 +16,11 @@ bool StartUnixProgram(const std::vector<std::string>& argv);
 // `ln -s target link` for two Windows paths; waits until the link is visible (the target must
 // exist: Wine lists no dangling links). False outside Wine or on timeout.
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
+// Maps the free drive `letter` onto a Windows folder (a link in the prefix's "dosdevices" folder,
+// seen at once by running programs); waits until the drive's root opens. False outside Wine, on a
+// letter in use, or on timeout.
+bool MapUnixDrive(char letter, const std::string& folder);
+// Removes such a mapping; waits until the drive is gone.
+bool UnmapUnixDrive(char letter);
 // `rm -rf` on a Windows path, which never follows links; waits until the path is gone.
 bool RemoveUnixTree(const std::string& path);

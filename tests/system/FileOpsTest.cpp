@@ -137,6 +137,8 @@ TEST(FolderGuard, RefusesWideAndNonAbsoluteFolders) {
       GetSpecialFolder(CSIDL_DESKTOPDIRECTORY),
       GetSpecialFolder(CSIDL_STARTUP),
       GetSpecialFolder(CSIDL_APPDATA),
+      // Holds the application-data folders but not the temporary folder.
+      ExtractFilePath(GetSpecialFolder(CSIDL_APPDATA)),
       GetSpecialFolder(CSIDL_COMMON_DESKTOPDIRECTORY),
       ExcludeTrailingBackslash(GetTempDir()),
       windows + "\\Temp",
@@ -154,6 +156,29 @@ TEST(FolderGuard, RefusesWideAndNonAbsoluteFolders) {
       "\\\\server\\share\\app",
   };
   for (const auto& f : allowed) EXPECT_FALSE(IsFolderTooWideToDelete(f)) << "'" << f << "'";
+}
+
+// The same folders under other names: links, a drive letter, by their identity on disk.
+TEST_F(FileOpsTest, GuardKnowsFoldersUnderOtherNames) {
+  if (!IsWine()) GTEST_SKIP() << "links and drive letters are made from the Unix side of Wine";
+  const std::string profile = GetSpecialFolder(CSIDL_PROFILE);
+  const std::string appData = GetSpecialFolder(CSIDL_APPDATA);  // the profile's "\...\Roaming"
+  ASSERT_EQ(appData.compare(0, profile.size() + 1, profile + "\\"), 0) << appData;
+  const std::string inProfile = appData.substr(profile.size());
+  ASSERT_TRUE(MakeUnixSymlink(ExtractFilePath(appData), At("alias")));
+  ASSERT_TRUE(MakeUnixSymlink("C:\\", At("root")));
+  ASSERT_TRUE(MakeUnixSymlink(GetTempDir(), At("temp")));
+  MakeDir(At("plain"));
+  ASSERT_TRUE(MakeUnixSymlink(At("plain"), At("plainlink")));
+  struct TDrive {
+    ~TDrive() { UnmapUnixDrive('P'); }
+  } drive;
+  ASSERT_TRUE(MapUnixDrive('P', profile));
+  for (const std::string& f :
+       {At("alias"), At("alias\\") + ExtractFileName(appData), At("root"), At("temp"),
+        "P:" + inProfile, ExcludeTrailingBackslash("P:" + ExtractFilePath(inProfile))})
+    EXPECT_TRUE(IsFolderTooWideToDelete(f)) << f;
+  EXPECT_FALSE(IsFolderTooWideToDelete(At("plainlink")));
 }
 
 TEST_F(FileOpsTest, RefusedFoldersAreLeftUntouched) {

@@ -2,6 +2,8 @@
 // folder, the root of C: and the Windows folder; which files went, which stayed, what was said.
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <atomic>
 
 #include "TmpCleanTestKit.h"
@@ -133,17 +135,33 @@ TEST_F(TempCleanJob, ASecondJobWaitsUntilTheRunningOneHasEnded) {
   EXPECT_EQ(b.Lines(), (std::vector<std::string>{"开始清理临时文件...", "", kZeroSummary}));
 }
 
-TEST_F(TempCleanJob, ATemporaryFolderThatIsALinkIsNotEntered) {
-  ASSERT_TRUE(IsWine()) << "links are made from the Unix side";
+TEST_F(TempCleanJob, ATemporaryFolderThatIsALinkOrAnotherNameOfAProtectedOneIsNotEntered) {
+  ASSERT_TRUE(IsWine()) << "links and drive letters are made from the Unix side";
   TFixedPlaceDir target("C:\\VeldorTest_TCLinkTarget\\");
   MakeFile(target.Path() + "keep.txt", 10);
   const std::string link = "C:\\VeldorTest_TCLink";
   RemoveUnixTree(link);
   ASSERT_TRUE(MakeUnixSymlink(target.Path(), link));
-  for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, (link + "\\").c_str());
-  TRecordingView view;
-  RunTmpCleanJob(view);
-  for (const char* name : {"TMP", "TEMP"}) SetEnvironmentVariableA(name, temp_.Path().c_str());
-  EXPECT_TRUE(Exists(target.Path() + "keep.txt"));
+  // A protected folder that holds nothing the prefix needs, reached through a link to the folder
+  // holding it and through a drive letter on that folder.
+  const std::string guarded = GetSpecialFolder(CSIDL_COMMON_TEMPLATES);
+  const std::string holder = ExtractFilePath(guarded), name = ExtractFileName(guarded);
+  TScratchDir scratch(CurrentTestName());
+  ASSERT_TRUE(MakeUnixSymlink(holder, scratch.Path() + "alias"));
+  struct TDrive {
+    ~TDrive() { UnmapUnixDrive('Q'); }
+  } drive;
+  ASSERT_TRUE(MapUnixDrive('Q', holder));
+  for (const std::string& temp :
+       {link + "\\", scratch.Path() + "alias\\" + name + "\\", "Q:\\" + name + "\\"}) {
+    MakeFile(guarded + "\\VeldorTest_keep.txt", 10);
+    for (const char* var : {"TMP", "TEMP"}) SetEnvironmentVariableA(var, temp.c_str());
+    TRecordingView view;
+    RunTmpCleanJob(view);
+    EXPECT_TRUE(Exists(target.Path() + "keep.txt")) << temp;
+    EXPECT_TRUE(Exists(guarded + "\\VeldorTest_keep.txt")) << temp;
+  }
+  for (const char* var : {"TMP", "TEMP"}) SetEnvironmentVariableA(var, temp_.Path().c_str());
+  DeleteFileA((guarded + "\\VeldorTest_keep.txt").c_str());
   RemoveUnixTree(link);
 }
