@@ -1,6 +1,7 @@
 #include "browser/RegNames.h"
 
 #include "system/RegNameEnum.h"
+#include "system/Text.h"
 
 namespace {
 
@@ -11,17 +12,8 @@ TRegName Narrow(const std::wstring& wide) {
     r.Exact = true;
     return r;
   }
-  const int n =
-      WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), nullptr, 0, nullptr, nullptr);
-  r.Name.assign(n > 0 ? n : 0, '\0');
-  BOOL usedDefault = FALSE;
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), (int)wide.size(), r.Name.data(), n, nullptr,
-                      &usedDefault);
-  // A best-fit mapping uses no default character but does not come back either.
-  const int m = MultiByteToWideChar(CP_ACP, 0, r.Name.data(), (int)r.Name.size(), nullptr, 0);
-  std::wstring back(m > 0 ? m : 0, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, r.Name.data(), (int)r.Name.size(), back.data(), m);
-  r.Exact = !usedDefault && back == wide;
+  r.Exact = true;
+  r.Name = NarrowFrom(wide, &r.Exact);
   return r;
 }
 

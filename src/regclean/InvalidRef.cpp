@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "regclean/RegText.h"
+#include "system/Text.h"
 
 namespace {
 // Asking for a drive's type costs several system calls; a scan asks for the same few drives a
@@ -43,5 +44,5 @@ bool IsValidPathRefW(const std::wstring& s) {
 }
 
 bool IsValidPathRef(const std::string& s) {
-  return IsValidPathRefW(AnsiToWide(s));
+  return IsValidPathRefW(WideFrom(s));
 }

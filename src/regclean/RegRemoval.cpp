@@ -5,30 +5,11 @@
 #include "regclean/RegKeyHandle.h"
 #include "regclean/RegText.h"
 #include "regclean/RegUndoWriter.h"
+#include "system/RegValue.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 
 namespace {
-
-// Reads the value as stored; false when the key or value is gone.
-bool ReadStored(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
-  DWORD size = 0;
-  LONG r = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
-  for (int tries = 0; r == ERROR_SUCCESS && tries < 4; ++tries) {
-    data.resize(size);
-    DWORD got = size;
-    r = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.empty() ? nullptr : data.data(),
-                         &got);
-    if (r == ERROR_MORE_DATA) {
-      size = got > size ? got : size * 2 + 16;
-      r = ERROR_SUCCESS;
-      continue;
-    }
-    if (r != ERROR_SUCCESS) return false;
-    data.resize(got);
-    return true;
-  }
-  return false;
-}
 
 bool OpenHitKey(const TRegHit& hit, TRegKeyHandle& key) {
   return RegOpenKeyExW(hit.Root, hit.KeyPath.c_str(), REG_OPTION_OPEN_LINK,
@@ -38,7 +19,7 @@ bool OpenHitKey(const TRegHit& hit, TRegKeyHandle& key) {
 bool StillHoldsIn(HKEY key, const TRegHit& hit) {
   DWORD type = REG_NONE;
   std::vector<BYTE> data;
-  if (!ReadStored(key, hit.Name, type, data)) return false;
+  if (ReadRegValue(key, hit.Name, type, data) != ERROR_SUCCESS) return false;
   if (type != hit.Type || data != hit.Data) return false;
   return IsInvalidRegString(hit.Name, data.data(), static_cast<DWORD>(data.size()));
 }
@@ -58,7 +39,7 @@ std::string FreeUndoName(const std::string& dir) {
 }
 
 std::wstring FullKeyName(const TRegHit& hit) {
-  return AnsiToWide(hit.RootName) + (hit.KeyPath.empty() ? L"" : L"\\" + hit.KeyPath);
+  return WideFrom(hit.RootName) + (hit.KeyPath.empty() ? L"" : L"\\" + hit.KeyPath);
 }
 
 // Writes the hits to `undo`; true when every one of them could be carried.

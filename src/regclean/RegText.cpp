@@ -2,27 +2,6 @@
 
 #include <cstdio>
 
-std::wstring AnsiToWide(const std::string& s) {
-  if (s.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), nullptr, 0);
-  std::wstring w(n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), w.data(), n);
-  return w;
-}
-
-std::string WideToAnsi(const std::wstring& w, bool* exact) {
-  if (w.empty()) return std::string();
-  // No best fit: a look-alike character would name a different key or value.
-  BOOL usedDefault = FALSE;
-  const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), (int)w.size(), nullptr,
-                                    0, nullptr, &usedDefault);
-  std::string s(n, '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), (int)w.size(), s.data(), n, nullptr,
-                      &usedDefault);
-  if (exact && (usedDefault || AnsiToWide(s) != w)) *exact = false;
-  return s;
-}
-
 namespace {
 std::string LocaleText(LCTYPE type, const char* fallback) {
   char buf[16] = "";

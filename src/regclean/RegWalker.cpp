@@ -5,6 +5,7 @@
 #include "regclean/RegText.h"
 #include "regclean/RegUndoWriter.h"
 #include "system/RegNameEnum.h"
+#include "system/Text.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ bool RowShowsWholeValue(const std::wstring& name, const BYTE* data, DWORD size) 
   if (all.back() != L'\0') return false;
   if (!TRegUndoWriter::CanCarry(name) || !TRegUndoWriter::CanCarry(all)) return false;
   bool exact = true;
-  WideToAnsi(all, &exact);
+  NarrowFrom(all, &exact);
   return exact;
 }
 
@@ -56,7 +57,7 @@ void TRegWalker::ScanInvalidRefs(const std::vector<TRegScanRoot>& roots) {
     sink_.WalkingRoot(root.Name);
     TPath start;
     start.Text = root.StartPath;
-    start.Wide = AnsiToWide(root.StartPath);
+    start.Wide = WideFrom(root.StartPath);
     TRegKeyHandle key;
     // A start key that cannot be opened yields no hits for its root.
     if (start.Wide.empty()) {
@@ -81,7 +82,7 @@ void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLe
     if (OpenNoFollow(key, name, sub)) {
       TPath child;
       bool exact = true;
-      child.Text = path.Text + "\\" + WideToAnsi(name, &exact);
+      child.Text = path.Text + "\\" + NarrowFrom(name, &exact);
       child.Wide = path.Wide.empty() ? name : path.Wide + L"\\" + name;
       child.Exact = path.Exact && exact && TRegUndoWriter::CanCarry(name);
       const auto [subKeys, maxSubKeyLen] = AnalyzeRegValues(sub.Get(), child, name);
@@ -119,7 +120,7 @@ std::pair<DWORD, DWORD> TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path
     if (r != ERROR_SUCCESS) break;
     ++i;
     if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
-    if (shownName.empty()) shownName = WideToAnsi(name);
+    if (shownName.empty()) shownName = NarrowFrom(name);
     sink_.Analyzing(shownName);
     if (sink_.Stopped()) break;
     const std::wstring valueName(nameBuf_.data(), nameLen);
@@ -134,8 +135,8 @@ std::pair<DWORD, DWORD> TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path
     hit.Data.assign(dataBuf_.begin(), dataBuf_.begin() + dataLen);
     hit.TimeText = FormatLastWrite(written);
     bool exact = path.Exact;
-    hit.NameText = WideToAnsi(valueName, &exact);
-    hit.DataText = WideToAnsi(StringOf(hit.Data.data(), dataLen), &exact);
+    hit.NameText = NarrowFrom(valueName, &exact);
+    hit.DataText = NarrowFrom(StringOf(hit.Data.data(), dataLen), &exact);
     hit.Exact = exact && RowShowsWholeValue(valueName, hit.Data.data(), dataLen);
     sink_.AddHit(std::move(hit));
   }

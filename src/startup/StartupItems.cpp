@@ -1,10 +1,12 @@
 #include "startup/StartupItems.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "system/FolderLinks.h"
 #include "system/Handles.h"
 #include "system/RegNameEnum.h"
+#include "system/RegValue.h"
 #include "system/Registry.h"
 #include "system/SysUtils.h"
 #include "system/Text.h"
@@ -25,17 +27,13 @@ std::vector<std::wstring> WideNamesOf(HKEY key) {
 
 // The value's text read by its real name, when it is REG_SZ or REG_EXPAND_SZ (unexpanded).
 std::string WideText(HKEY key, const std::wstring& name) {
-  DWORD type = REG_NONE, size = 0;
-  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  DWORD type = REG_NONE;
+  std::vector<BYTE> bytes;
+  if (ReadRegValue(key, name, type, bytes) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
     return {};
-  std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
-  DWORD got = (DWORD)(data.size() * sizeof(wchar_t));
-  if (RegQueryValueExW(key, name.c_str(), nullptr, &type, (BYTE*)data.data(), &got) !=
-          ERROR_SUCCESS ||
-      (type != REG_SZ && type != REG_EXPAND_SZ))
-    return {};
-  data.resize(std::min<size_t>(got / sizeof(wchar_t), data.size()));
+  std::wstring data(bytes.size() / sizeof(wchar_t), L'\0');
+  std::memcpy(data.data(), bytes.data(), data.size() * sizeof(wchar_t));
   return NarrowFrom(data.substr(0, data.find(L'\0')));
 }
 

@@ -6,33 +6,29 @@
 #include <cstring>
 #include <vector>
 
+#include "system/DllFunction.h"
 #include "system/ProtectedFolders.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 
 namespace {
 
 // ---- What a path really opens ---------------------------------------------------------------
 
-using TNtQueryInformationFile = LONG(WINAPI*)(HANDLE, void* ioStatus, void* info, ULONG length,
-                                              ULONG infoClass);
+using TNtQueryInformationFile = LONG WINAPI(HANDLE, void* ioStatus, void* info, ULONG length,
+                                            ULONG infoClass);
 constexpr ULONG kFileNameInformation = 9;
 constexpr LONG kStatusBufferOverflow = static_cast<LONG>(0x80000005);
 
-TNtQueryInformationFile NtQueryInformationFileFn() {
-  static const auto fn = [] {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");  // absent on Windows 9x, which has no links
-    return ntdll ? reinterpret_cast<TNtQueryInformationFile>(
-                       reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
-                 : nullptr;
-  }();
+// Absent on Windows 9x, which has no links.
+TNtQueryInformationFile* NtQueryInformationFileFn() {
+  static const auto fn =
+      DllFunction<TNtQueryInformationFile>("ntdll.dll", "NtQueryInformationFile");
   return fn;
 }
 
 std::wstring UpperWide(const std::string& s) {
-  if (s.empty()) return std::wstring();
-  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-  std::wstring w(n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+  std::wstring w = WideFrom(s);
   CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
   return w;
 }

@@ -3,19 +3,22 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "system/DllFunction.h"
 #include "system/FolderLinks.h"
+#include "system/Handles.h"
 #include "system/ProtectedFolders.h"
 #include "system/SysUtils.h"
 
 namespace {
 
-using TNtQueryInformationFile = LONG(WINAPI*)(HANDLE, void* ioStatus, void* info, ULONG length,
-                                              ULONG infoClass);
+using TNtQueryInformationFile = LONG WINAPI(HANDLE, void* ioStatus, void* info, ULONG length,
+                                            ULONG infoClass);
 constexpr ULONG kFileInternalInformation = 6;
 
-HANDLE OpenAnyway(const std::string& path) {
-  return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+TKernelHandle OpenAnyway(const std::string& path) {
+  return TKernelHandle(CreateFileA(path.c_str(), 0,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 char DriveLetter(const std::string& canonical) {
@@ -27,37 +30,29 @@ char DriveLetter(const std::string& canonical) {
 }  // namespace
 
 bool IdentityOf(const std::string& path, TFileIdentity& id) {
-  HANDLE h = OpenAnyway(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  const TKernelHandle h = OpenAnyway(path);
   BY_HANDLE_FILE_INFORMATION info{};
-  const BOOL ok = GetFileInformationByHandle(h, &info);
-  CloseHandle(h);
-  if (!ok) return false;
+  if (!h || !GetFileInformationByHandle(h.get(), &info)) return false;
   id = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
   return true;
 }
 
 bool FileIndexOf(const std::string& path, ULONGLONG& index) {
-  static const auto query = [] {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");  // absent on Windows 9x
-    return ntdll ? reinterpret_cast<TNtQueryInformationFile>(
-                       reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryInformationFile")))
-                 : nullptr;
-  }();
-  HANDLE h = OpenAnyway(path);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  bool ok;
+  // Absent on Windows 9x.
+  static const auto query =
+      DllFunction<TNtQueryInformationFile>("ntdll.dll", "NtQueryInformationFile");
+  const TKernelHandle h = OpenAnyway(path);
+  if (!h) return false;
   if (query) {
     ULONG_PTR ioStatus[2] = {};
     LARGE_INTEGER number{};
-    ok = query(h, ioStatus, &number, sizeof number, kFileInternalInformation) >= 0;
+    const bool ok = query(h.get(), ioStatus, &number, sizeof number, kFileInternalInformation) >= 0;
     index = static_cast<ULONGLONG>(number.QuadPart);
-  } else {
-    BY_HANDLE_FILE_INFORMATION info{};
-    ok = GetFileInformationByHandle(h, &info) != FALSE;
-    index = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    return ok;
   }
-  CloseHandle(h);
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = GetFileInformationByHandle(h.get(), &info) != FALSE;
+  index = (static_cast<ULONGLONG>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
   return ok;
 }
 

@@ -1,6 +1,7 @@
 #include "system/Registry.h"
 
 #include "system/RegNameEnum.h"
+#include "system/RegValue.h"
 #include "system/RegistryTree.h"
 #include "system/SysUtils.h"
 
@@ -199,25 +200,13 @@ void TRegistry::WriteInteger(const std::string& name, int value) {
 }
 
 std::vector<BYTE> TRegistry::ReadBinary(const std::string& name, DWORD* type) {
-  DWORD t = REG_NONE, size = 0;
+  DWORD t = REG_NONE;
   std::vector<BYTE> data;
   if (type) *type = REG_NONE;
   if (!current_) return data;
-  LONG r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &t, nullptr, &size);
+  const LONG r = ReadRegValue(current_.get(), name, t, data);
   if (r == ERROR_FILE_NOT_FOUND) return data;
   if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
-  for (;;) {
-    data.resize(size ? size : 1);
-    DWORD got = static_cast<DWORD>(data.size());
-    r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &t, data.data(), &got);
-    if (r == ERROR_MORE_DATA) {
-      size = got > data.size() ? got : static_cast<DWORD>(data.size()) * 2;
-      continue;
-    }
-    if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
-    data.resize(got);
-    break;
-  }
   if (type) *type = t;
   return data;
 }

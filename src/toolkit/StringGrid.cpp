@@ -1,4 +1,5 @@
 #include "toolkit/StringGrid.h"
+#include "system/Text.h"
 
 #include <algorithm>
 
@@ -182,9 +183,7 @@ bool TStringGrid::HandleNotify(NMHDR* header, LRESULT& result) {
         if (it.iItem >= 0 && it.iItem < (int)rows_.size() && it.iSubItem >= 0 &&
             it.iSubItem < ColCount()) {
           const std::string& s = rows_[it.iItem][it.iSubItem];
-          const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), nullptr, 0);
-          wideBuf_.assign(n, L'\0');
-          MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), wideBuf_.data(), n);
+          wideBuf_ = WideFrom(s);
           lstrcpynW(it.pszText, wideBuf_.c_str(), it.cchTextMax);
         }
       }

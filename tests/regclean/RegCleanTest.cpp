@@ -11,6 +11,7 @@
 #include "support/Scratch.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 
 using namespace regclean_test;
 
@@ -114,11 +115,11 @@ TEST(RegClean, WalkReportsNameAndDataHitsUnderAllThreeRootsAndNeverFollowsLinks)
   std::map<std::wstring, TRegHit> byName;
   for (const auto& h : user_hits) byName[h.Name] = h;
   EXPECT_EQ(byName[L"Data"].GridKey(), "HKEY_CURRENT_USER: \\" + user.Sub() + "\\App");
-  EXPECT_EQ(byName[L"Data"].DataText, WideToAnsi(missing));
+  EXPECT_EQ(byName[L"Data"].DataText, NarrowFrom(missing));
   EXPECT_EQ(byName[d + L"gone.exe"].DataText, "plain text") << "reported by its name";
   EXPECT_EQ(byName[L""].NameText, "") << "the default value";
   EXPECT_EQ(byName[L"Expand"].Type, (DWORD)REG_EXPAND_SZ);
-  EXPECT_EQ(byName[L"Expand"].DataText, WideToAnsi(d + L"expand.dll")) << "shown unexpanded";
+  EXPECT_EQ(byName[L"Expand"].DataText, NarrowFrom(d + L"expand.dll")) << "shown unexpanded";
   EXPECT_FALSE(byName[L"Data"].TimeText.empty());
   EXPECT_TRUE(byName[L"Data"].Exact);
   const TRegHit& odd = byName[L"Odd"];
@@ -138,7 +139,7 @@ TEST(RegClean, WalkReportsNameAndDataHitsUnderAllThreeRootsAndNeverFollowsLinks)
   const auto machine_hits = sink.Below(HKEY_LOCAL_MACHINE, machine.Path);
   ASSERT_EQ(machine_hits.size(), 1u) << "found once, not again through the link";
   EXPECT_EQ(machine_hits[0].GridKey(),
-            "HKEY_LOCAL_MACHINE: " + WideToAnsi(machine.Path) + "\\Vendor")
+            "HKEY_LOCAL_MACHINE: " + NarrowFrom(machine.Path) + "\\Vendor")
       << "no leading backslash below Software";
 }
 
