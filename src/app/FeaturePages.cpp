@@ -27,8 +27,8 @@ TFeaturePages::TFeaturePages(TFormMain& form)
       Settings(std::make_unique<TSettingsPage>(*form.TS[8], form)),
 
       RegClean(std::make_unique<TRegCleanPage>(*form.TS[3], form)) {
-  RegisterJob(6, [this] { Rogue->RunRemoval(); });
-  RegisterJob(16, [this] { TempClean->RunCleanJob(); });
+  RegisterJob(kJobRogueRemoval, [this] { Rogue->RunRemoval(); });
+  RegisterJob(kJobTempClean, [this] { TempClean->RunCleanJob(); });
   RegisterRegistryExportJobs();
   // The sampler ends with the program, whichever way it exits (waited for at most 2 s).
   form.AddStopHook([this] { TaskManager->Shutdown(); });

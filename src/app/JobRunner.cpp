@@ -5,6 +5,7 @@
 
 #include "app/Settings.h"
 #include "regbackup/Rotation.h"
+#include "toolkit/Host.h"
 #include "system/Seams.h"
 #include "toolkit/Guarded.h"
 
@@ -95,7 +96,8 @@ void RunExportJob(int slot) {
 
 void RegisterRegistryExportJobs() {
   ResetEvent(ExportStop());
-  for (WORD code = 7; code <= 9; ++code) RegisterJob(code, [code] { RunExportJob(code - 6); });
+  for (WORD code = kJobExportSlot1; code <= kJobExportSlot3; ++code)
+    RegisterJob(code, [code] { RunExportJob(code - kJobExportSlot1 + 1); });
 }
 
 bool StopRegistryExportJobs(DWORD timeoutMs) {

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "system/FileWay.h"  // ReachedThroughLink
+
 // "X:\..." or "\\server\share\...".
 bool IsAbsolutePath(const std::string& path);
 // The short (8.3) form of an existing file's absolute path; "" for a relative or missing one.
@@ -14,9 +16,6 @@ std::string ShortServerPath(const std::string& path);
 // Windows folder by identity, so short names, case, ".." and drive letters make no difference.
 // True also when that cannot be told.
 bool LiesInWindowsFolder(const std::string& path);
-// True when the file or a folder on its way is a link, the file has a second name (a hard link),
-// or that cannot be told.
-bool ReachedThroughLink(const std::string& path);
 // The path when it names an existing file that may be unregistered; "" otherwise.
 std::string UnregisterableServer(const std::string& path);
 

@@ -5,6 +5,7 @@
 
 #include "regbackup/SafeExport.h"
 #include "system/SysUtils.h"
+#include "toolkit/Host.h"
 
 std::atomic<int> RotationDrop{0};
 
@@ -25,7 +26,7 @@ TRotationPlan PlanRotation(bool reg1, bool reg2, bool reg3, bool sameDay) {
   } else {
     plan.Slot = 3;
   }
-  plan.Job = static_cast<WORD>(6 + plan.Slot);
+  plan.Job = static_cast<WORD>(kJobExportSlot1 - 1 + plan.Slot);
   plan.Drop = sameDay ? 0 : plan.Slot % 3 + 1;
   return plan;
 }

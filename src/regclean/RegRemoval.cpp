@@ -2,18 +2,19 @@
 
 #include <cstdio>
 
-#include "regclean/RegKeyHandle.h"
+#include "system/Handles.h"
 #include "regclean/RegText.h"
 #include "regclean/RegUndoWriter.h"
 #include "system/RegValue.h"
+#include "system/Registry.h"
 #include "system/SysUtils.h"
 #include "system/Text.h"
 
 namespace {
 
-bool OpenHitKey(const TRegHit& hit, TRegKeyHandle& key) {
+bool OpenHitKey(const TRegHit& hit, TKeyHandle& key) {
   return RegOpenKeyExW(hit.Root, hit.KeyPath.c_str(), REG_OPTION_OPEN_LINK,
-                       KEY_QUERY_VALUE | KEY_SET_VALUE, key.Out()) == ERROR_SUCCESS;
+                       KEY_QUERY_VALUE | KEY_SET_VALUE, key.out()) == ERROR_SUCCESS;
 }
 
 bool StillHoldsIn(HKEY key, const TRegHit& hit) {
@@ -58,23 +59,19 @@ bool SplitGridKey(const std::string& text, HKEY& root, std::string& path) {
   path.clear();
   const auto colon = text.find(':');
   if (colon == std::string::npos) return false;
-  const std::string name = text.substr(0, colon);
-  if (name == "HKEY_CURRENT_USER")
-    root = HKEY_CURRENT_USER;
-  else if (name == "HKEY_USERS")
-    root = HKEY_USERS;
-  else if (name == "HKEY_LOCAL_MACHINE")
-    root = HKEY_LOCAL_MACHINE;
-  else
+  const HKEY named = TRegistry::RootFromName(text.substr(0, colon));
+  // Only the roots the cleaner scans.
+  if (named != HKEY_CURRENT_USER && named != HKEY_USERS && named != HKEY_LOCAL_MACHINE)
     return false;
+  root = named;
   path = colon + 2 <= text.size() ? text.substr(colon + 2) : std::string();
   if (path.empty() || path[0] != '\\') path = "\\" + path;
   return true;
 }
 
 bool HitStillHolds(const TRegHit& hit) {
-  TRegKeyHandle key;
-  return OpenHitKey(hit, key) && StillHoldsIn(key.Get(), hit);
+  TKeyHandle key;
+  return OpenHitKey(hit, key) && StillHoldsIn(key.get(), hit);
 }
 
 TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string& undoDir) {
@@ -107,9 +104,9 @@ TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string
   std::vector<TRegHit> deleted;
   for (size_t k = 0; k < planned.size(); ++k) {
     const TRegHit& hit = planned[k];
-    TRegKeyHandle key;  // each value opens its own key
-    if (!OpenHitKey(hit, key) || !StillHoldsIn(key.Get(), hit)) continue;
-    if (RegDeleteValueW(key.Get(), hit.Name.c_str()) != ERROR_SUCCESS) continue;
+    TKeyHandle key;  // each value opens its own key
+    if (!OpenHitKey(hit, key) || !StillHoldsIn(key.get(), hit)) continue;
+    if (RegDeleteValueW(key.get(), hit.Name.c_str()) != ERROR_SUCCESS) continue;
     deleted.push_back(hit);
     result.Deleted.push_back(plannedIndex[k]);
   }

@@ -1,7 +1,7 @@
 #include "regclean/RegWalker.h"
 
 #include "regclean/InvalidRef.h"
-#include "regclean/RegKeyHandle.h"
+#include "system/Handles.h"
 #include "regclean/RegText.h"
 #include "regclean/RegUndoWriter.h"
 #include "system/RegNameEnum.h"
@@ -11,8 +11,8 @@ namespace {
 
 // Opens a key as itself: a registry link is opened as the link key, which holds no subkeys and
 // no string values, so the walk never follows one (and a link cycle cannot trap it).
-bool OpenNoFollow(HKEY base, const std::wstring& sub, TRegKeyHandle& out) {
-  return RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, out.Out()) ==
+bool OpenNoFollow(HKEY base, const std::wstring& sub, TKeyHandle& out) {
+  return RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, out.out()) ==
          ERROR_SUCCESS;
 }
 
@@ -58,18 +58,18 @@ void TRegWalker::ScanInvalidRefs(const std::vector<TRegScanRoot>& roots) {
     TPath start;
     start.Text = root.StartPath;
     start.Wide = WideFrom(root.StartPath);
-    TRegKeyHandle key;
+    TKeyHandle key;
     // A start key that cannot be opened yields no hits for its root.
     if (start.Wide.empty()) {
-      if (RegOpenKeyExW(root.Root, nullptr, 0, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS)
+      if (RegOpenKeyExW(root.Root, nullptr, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
         continue;
     } else if (!OpenNoFollow(root.Root, start.Wide, key)) {
       continue;
     }
     DWORD maxLen = 0;
-    if (RegQueryInfoKeyW(key.Get(), nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr,
+    if (RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr, nullptr,
                          nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS)
-      WalkRegKeys(key.Get(), start, 0, maxLen);
+      WalkRegKeys(key.get(), start, 0, maxLen);
   }
 }
 
@@ -77,7 +77,7 @@ void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLe
   // The names are taken first: handlers that run during the walk may change the key.
   const std::vector<std::wstring> names = WideSubKeyNames(key, maxLen);
   for (const std::wstring& name : names) {
-    TRegKeyHandle sub;
+    TKeyHandle sub;
     // A subkey that cannot be opened is skipped with its whole subtree.
     if (OpenNoFollow(key, name, sub)) {
       TPath child;
@@ -85,10 +85,10 @@ void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLe
       child.Text = path.Text + "\\" + NarrowFrom(name, &exact);
       child.Wide = path.Wide.empty() ? name : path.Wide + L"\\" + name;
       child.Exact = path.Exact && exact && TRegUndoWriter::CanCarry(name);
-      const auto [subKeys, maxSubKeyLen] = AnalyzeRegValues(sub.Get(), child, name);
+      const auto [subKeys, maxSubKeyLen] = AnalyzeRegValues(sub.get(), child, name);
       if (sink_.Stopped()) return;
       if (subKeys > 0 && depth + 1 < kMaxRegWalkDepth)
-        WalkRegKeys(sub.Get(), child, depth + 1, maxSubKeyLen);
+        WalkRegKeys(sub.get(), child, depth + 1, maxSubKeyLen);
     }
     if (sink_.Stopped()) return;
   }

@@ -14,7 +14,6 @@ const char kRogueDefinitionsDate[] = "2007-05-08";
 const char kRogueReportProgramPath[] = "C:\\Program Files\\Veldor\\veldor.exe";
 
 namespace {
-const WORD kRemovalJob = 6;
 
 // The information icon beside the notice of the clean tab.
 TBitmap NoticePicture(int size) {
@@ -141,7 +140,7 @@ void TRoguePage::BitBtnClearClick() {
   removing_ = true;
   BitBtnClear.SetEnabled(false);
   try {
-    host_.StartJob(kRemovalJob);
+    host_.StartJob(kJobRogueRemoval);
   } catch (...) {
     removing_ = false;
     BitBtnClear.SetEnabled(true);

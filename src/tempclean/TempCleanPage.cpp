@@ -36,7 +36,7 @@ TTempCleanPage::TTempCleanPage(TTabSheet& sheet, IHost& host)
 }
 
 void TTempCleanPage::BitBtnCleanTmpFileClick() {
-  host_.StartJob(16);
+  host_.StartJob(kJobTempClean);
 }
 
 void TTempCleanPage::BitBtnStopCleanTmpFileClick() {

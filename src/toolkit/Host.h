@@ -9,6 +9,14 @@
 class TStatusBar;
 class TProgressBar;
 
+// The jobs a worker can run, by the code the worker reads.
+enum TJob : WORD {
+  kJobRogueRemoval = 6,
+  kJobExportSlot1 = 7,  // registry export into slot 1; slots 2 and 3 follow
+  kJobExportSlot3 = 9,
+  kJobTempClean = 16,
+};
+
 class IHost {
  public:
   virtual ~IHost() = default;
@@ -17,8 +25,7 @@ class IHost {
   virtual TStatusBar& StatusBar() = 0;
   // The shared progress bar, hidden until a feature places it (e.g. into the status bar).
   virtual TProgressBar& ProgressBar() = 0;
-  // Sets the job code and starts a worker that runs that one job (6 rogue removal, 7-9 registry
-  // exports, 16 temporary-file cleaning). Does not wait.
+  // Sets the job code and starts a worker that runs that one job (TJob). Does not wait.
   virtual void StartJob(WORD code) = 0;
   // True once the user asked the main window to close.
   virtual bool Closing() = 0;
