@@ -7,6 +7,7 @@
 
 #include "browser/RegNames.h"
 #include "system/DllFunction.h"
+#include "system/Handles.h"
 
 namespace {
 const char kMenuExtKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\MenuExt";
@@ -150,12 +151,10 @@ void TIESweeper::EnumMenuExt() {
     reg_.SetRootKey(HKEY_CURRENT_USER);
     std::string text;
     // Opened by its real name: the shown one may stand for another key, or none.
-    HKEY sub = nullptr;
-    if (reg_.OpenKey(kMenuExtKey, false) &&
-        RegOpenKeyExW(reg_.CurrentKey(), name.Wide.c_str(), 0, KEY_READ, &sub) == ERROR_SUCCESS) {
-      text = ReadDefaultText(sub);
-      RegCloseKey(sub);
-    }
+    TKeyHandle sub;
+    if (reg_.OpenKey(kMenuExtKey, false) && RegOpenKeyExW(reg_.CurrentKey(), name.Wide.c_str(), 0,
+                                                          KEY_READ, sub.out()) == ERROR_SUCCESS)
+      text = ReadDefaultText(sub.get());
     reg_.CloseKey();
     if (OnMenuExt) OnMenuExt(this, name.Name, text, name.Exact);
   }

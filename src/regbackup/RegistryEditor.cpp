@@ -5,6 +5,7 @@
 #include "system/FolderLinks.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
+#include "system/Handles.h"
 
 namespace {
 std::string Quoted(const std::string& text) {
@@ -45,9 +46,11 @@ bool FileHasContent(const std::string& path) {
 bool IsCompleteExport(const std::string& path) {
   static const char kAnsiHeader[] = "REGEDIT4";
   static const wchar_t kWideHeader[] = L"\xFEFFWindows Registry Editor Version 5.00";
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  const HANDLE h = file.get();
   auto readAt = [&](DWORD offset, void* buffer, DWORD size) {
     DWORD got = 0;
     return SetFilePointer(h, static_cast<LONG>(offset), nullptr, FILE_BEGIN) == offset &&
@@ -72,7 +75,6 @@ bool IsCompleteExport(const std::string& path) {
       complete = (head[ansiHeader] == '\r' || head[ansiHeader] == '\n') && tail[0] == '\n';
     }
   }
-  CloseHandle(h);
   return complete;
 }
 

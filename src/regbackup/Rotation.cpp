@@ -6,6 +6,7 @@
 #include "regbackup/SafeExport.h"
 #include "system/SysUtils.h"
 #include "toolkit/Host.h"
+#include "system/Handles.h"
 
 std::atomic<int> RotationDrop{0};
 
@@ -62,8 +63,8 @@ struct TStrayCopy {
 std::vector<TStrayCopy> StrayCopiesOf(const std::string& file) {
   std::vector<TStrayCopy> copies;
   WIN32_FIND_DATAA found{};
-  HANDLE find = FindFirstFileA((file + ".~*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return copies;
+  TFindHandle find(FindFirstFileA((file + ".~*").c_str(), &found));
+  if (!find) return copies;
   const std::string folder = ExtractFilePath(file);
   const std::string prefix = ExtractFileName(file) + ".~";
   const size_t suffixAt = prefix.size();
@@ -77,8 +78,7 @@ std::vector<TStrayCopy> StrayCopiesOf(const std::string& file) {
     const ULONGLONG written = (ULONGLONG(found.ftLastWriteTime.dwHighDateTime) << 32) |
                               found.ftLastWriteTime.dwLowDateTime;
     copies.push_back({folder + name, written});
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &found));
   return copies;
 }
 }  // namespace

@@ -1,4 +1,5 @@
 #include "regclean/RegUndoWriter.h"
+#include "system/WholeFile.h"
 
 #include <cstring>
 #include <cwchar>
@@ -92,16 +93,9 @@ bool TRegUndoWriter::AddValue(const std::wstring& name, DWORD type, const BYTE* 
 }
 
 bool TRegUndoWriter::SaveAsNew(const std::string& path) const {
-  // CREATE_NEW refuses any existing name, a link included, so nothing is written through one.
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  std::wstring all = L"\xFEFF" + text_;  // UTF-16LE in memory on every Windows processor
-  const DWORD bytes = static_cast<DWORD>(all.size() * sizeof(wchar_t));
-  DWORD written = 0;
-  bool ok = WriteFile(f, all.data(), bytes, &written, nullptr) && written == bytes;
-  ok = FlushFileBuffers(f) && ok;
-  ok = CloseHandle(f) && ok;
-  if (!ok) DeleteFileA(path.c_str());
-  return ok;
+  const std::wstring all = L"\xFEFF" + text_;  // UTF-16LE in memory on every Windows processor
+  return WriteWholeFile(
+      path,
+      std::string_view(reinterpret_cast<const char*>(all.data()), all.size() * sizeof(wchar_t)),
+      true);
 }

@@ -10,6 +10,7 @@
 #include "system/ProtectedFolders.h"
 #include "system/SysUtils.h"
 #include "system/Text.h"
+#include "system/Handles.h"
 
 namespace {
 
@@ -46,10 +47,11 @@ TOpenedName OpenedName(const std::string& path) {
   TOpenedName r;
   const auto query = NtQueryInformationFileFn();
   if (!query) return r;
-  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return r;
+  const TKernelHandle handle(CreateFileA(
+      path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!handle) return r;
+  const HANDLE h = handle.get();
   std::vector<BYTE> buf(4 + 2 * 1024);  // FILE_NAME_INFORMATION: byte length, then the name
   ULONG_PTR ioStatus[2] = {};
   LONG status =
@@ -60,7 +62,6 @@ TOpenedName OpenedName(const std::string& path) {
   }
   BY_HANDLE_FILE_INFORMATION info{};
   const BOOL haveInfo = GetFileInformationByHandle(h, &info);
-  CloseHandle(h);
   if (status < 0 || !haveInfo) return r;
   ULONG length = 0;
   std::memcpy(&length, buf.data(), sizeof length);
@@ -91,14 +92,13 @@ bool DeleteEntry(const std::string& path, const std::string& name, DWORD attr,
 void DeleteContents(const std::string& dir, const TOpenedName& dirName) {
   const std::string prefix = IncludeTrailingBackslash(dir);
   WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((prefix + "*.*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return;
+  TFindHandle find(FindFirstFileA((prefix + "*.*").c_str(), &fd));
+  if (!find) return;
   do {
     const std::string name = fd.cFileName;
     if (name == "." || name == "..") continue;
     DeleteEntry(prefix + name, name, fd.dwFileAttributes, dirName);
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
+  } while (FindNextFileA(find.get(), &fd));
 }
 
 bool DeleteEntry(const std::string& path, const std::string& name, DWORD attr,

@@ -4,9 +4,10 @@
 
 #include "system/Handles.h"
 
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+bool WriteWholeFile(const std::string& path, std::string_view bytes, bool mustBeNew) {
+  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                 mustBeNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                 nullptr));
   if (!file) return false;
   DWORD written = 0;
   bool ok =

@@ -7,21 +7,9 @@
 #include "system/ProtectedFolders.h"
 #include "system/SysUtils.h"
 #include "tempclean/UrlCache.h"
+#include "system/Handles.h"
 
 namespace {
-
-class TFindGuard {
- public:
-  explicit TFindGuard(HANDLE h) : h_(h) {}
-  ~TFindGuard() { Close(); }
-  void Close() {
-    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-    h_ = INVALID_HANDLE_VALUE;
-  }
-
- private:
-  HANDLE h_;
-};
 
 bool HasTmpExtension(const char* name) {
   const char* dot = std::strrchr(name, '.');
@@ -66,9 +54,8 @@ void TTempCleaner::ListFolder(const std::string& folder, THandler&& handle) {
   const std::string dir = IncludeTrailingBackslash(folder);
   if (!DirectoryExists(dir)) return;
   WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((dir + "*.*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return;
-  TFindGuard guard(find);
+  TFindHandle find(FindFirstFileA((dir + "*.*").c_str(), &fd));
+  if (!find) return;
   do {
     view_.Pulse();  // before the stop test: a stop made while reports are shown counts here
     if (TmpCleanState.TmpCleanStopped) break;
@@ -78,9 +65,8 @@ void TTempCleaner::ListFolder(const std::string& folder, THandler&& handle) {
     } catch (...) {
       // One entry's failure never ends the listing.
     }
-  } while (FindNextFileA(find, &fd));
+  } while (FindNextFileA(find.get(), &fd));
   if (TmpCleanState.TmpCleanLastStep) WriteSummary();
-  guard.Close();
 }
 
 void TTempCleaner::CleanTmpDir(const std::string& folder) {
