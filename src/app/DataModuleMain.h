@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "system/Handles.h"
+
 class TDataModuleMain {
  public:
   TDataModuleMain();
@@ -11,7 +13,7 @@ class TDataModuleMain {
   TDataModuleMain(const TDataModuleMain&) = delete;
   TDataModuleMain& operator=(const TDataModuleMain&) = delete;
 
-  HIMAGELIST ImageListMain = nullptr;  // 16 x 16 icons
+  TImageListHandle ImageListMain;  // 16 x 16 icons
 };
 
 extern TDataModuleMain* DataModuleMain;

@@ -20,7 +20,7 @@ TFeaturePages::TFeaturePages(TFormMain& form)
       TempClean(std::make_unique<TTempCleanPage>(*form.TS[5], form)),
       Browser(std::make_unique<TBrowserPage>(
           *form.TS[6], form,
-          [] { return DataModuleMain ? DataModuleMain->ImageListMain : nullptr; })),
+          [] { return DataModuleMain ? DataModuleMain->ImageListMain.get() : nullptr; })),
       TaskManager(
           std::make_unique<TTaskManagerPage>(*form.TS[1], *form.PageControl2, form.Timer2, form)),
       RegBackup(std::make_unique<TRegBackupPage>(*form.TS[7], form)),

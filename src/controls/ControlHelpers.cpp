@@ -32,18 +32,12 @@ bool ProcessPendingMessages() {
 }
 
 void FillSolid(HDC dc, const RECT& r, COLORREF color) {
-  HBRUSH brush = CreateSolidBrush(color);
-  FillRect(dc, &r, brush);
-  DeleteObject(brush);
+  TGdiObject<HBRUSH> brush(CreateSolidBrush(color));
+  FillRect(dc, &r, brush.get());
 }
 
 TMemoryCanvas::TMemoryCanvas(HBITMAP bitmap)
-    : dc_(CreateCompatibleDC(nullptr)), old_(SelectObject(dc_, bitmap)) {}
-
-TMemoryCanvas::~TMemoryCanvas() {
-  SelectObject(dc_, old_);
-  DeleteDC(dc_);
-}
+    : dc_(CreateCompatibleDC(nullptr)), picture_(dc_.get(), bitmap) {}
 
 LRESULT DialogCodeForCharsAndEnter(LPARAM lParam) {
   LRESULT code = DLGC_WANTCHARS;

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "system/Handles.h"
+
 class TControl;
 
 // Paints what the parent shows behind `control` into `dc`, whose origin is the control's top-left
@@ -25,12 +27,11 @@ LRESULT DialogCodeForCharsAndEnter(LPARAM lParam);
 class TMemoryCanvas {
  public:
   explicit TMemoryCanvas(HBITMAP bitmap);
-  ~TMemoryCanvas();
   TMemoryCanvas(const TMemoryCanvas&) = delete;
   TMemoryCanvas& operator=(const TMemoryCanvas&) = delete;
-  HDC Dc() const { return dc_; }
+  HDC Dc() const { return dc_.get(); }
 
  private:
-  HDC dc_;
-  HGDIOBJ old_;
+  TMemoryDC dc_;  // declared first: deleted after the bitmap is put back
+  TSelectGuard picture_;
 };

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "controls/ControlHelpers.h"
+#include "system/Handles.h"
 #include "system/Seams.h"
 #include "toolkit/StatusBar.h"
 
@@ -114,12 +115,12 @@ void TLinkLabel::AdjustLabelSize() {
   std::string text = Caption();
   // An italic face leans past its measured width; a comma's worth of room covers the slant.
   if (font_.Name() != "MS Sans Serif" && font_.Italic()) text += ",";
-  HDC screen = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(screen, font_.Handle());
   SIZE size{};
-  GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
+  {
+    TWindowDC screen;
+    TSelectGuard face(screen.get(), font_.Handle());
+    GetTextExtentPoint32A(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  }
   int w = GetSystemMetrics(SM_CXBORDER) + size.cx + 5;
   if (bitmap_.Width() > 0) w += bitmap_.Width() + 2;
   int h = GetSystemMetrics(SM_CYBORDER) + size.cy;
@@ -200,9 +201,8 @@ void TLinkLabel::PaintTo(HDC dc) {
   RestoreDC(dc, saved);
 
   if (Focused()) {
-    HBRUSH brush = CreateSolidBrush(color_);
-    FrameRect(dc, &all, brush);
-    DeleteObject(brush);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(color_));
+    FrameRect(dc, &all, brush.get());
     DrawFocusRect(dc, &all);
   }
 }

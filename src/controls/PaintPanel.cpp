@@ -1,14 +1,17 @@
 #include "controls/PaintPanel.h"
 
+#include "system/Handles.h"
+
 TPaintPanel::TPaintPanel(TControl* parent) : TControl(parent) {
   CreateOwnWindow("TPaintPanel", WS_VISIBLE, WS_EX_CONTROLPARENT);
 }
 
 void TPaintPanel::PaintStep(HDC dc) {
   int saved = SaveDC(dc);
-  HBRUSH brush = CreateSolidBrush(colorSet_ ? color_ : GetSysColor(COLOR_BTNFACE));
+  // Deleted on the way out, after RestoreDC has taken it out of the DC.
+  TGdiObject<HBRUSH> brush(CreateSolidBrush(colorSet_ ? color_ : GetSysColor(COLOR_BTNFACE)));
   SelectObject(dc, font_.Handle());
-  SelectObject(dc, brush);
+  SelectObject(dc, brush.get());
   SetTextColor(dc, font_.Color());
   try {
     if (OnPaint) OnPaint(this, dc);
@@ -16,7 +19,6 @@ void TPaintPanel::PaintStep(HDC dc) {
     // The owner's drawing failed; the window goes on painting its other controls.
   }
   RestoreDC(dc, saved);
-  DeleteObject(brush);
 }
 
 LRESULT TPaintPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controls/ControlHelpers.h"
+#include "system/Handles.h"
 
 namespace {
 
@@ -264,9 +265,8 @@ void TWinPanel::Paint(HDC dc, bool titleOnly) {
   if (!titleOnly) PaintContent(dc, w, h);
   if (Focused() && !animating_) {
     RECT band{0, 0, w, titleHeight_};
-    HBRUSH brush = CreateSolidBrush(BackgroundColor());
-    FrameRect(dc, &band, brush);
-    DeleteObject(brush);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(BackgroundColor()));
+    FrameRect(dc, &band, brush.get());
     DrawFocusRect(dc, &band);
   }
 }
@@ -275,14 +275,12 @@ void TWinPanel::PaintTitle(HDC dc, int w) {
   titleBuffer_.SetSize(w, titleHeight_);
   TMemoryCanvas band(titleBuffer_.Handle());
   HDC b = band.Dc();
-  HBRUSH brush = CreateSolidBrush(titleColor_);
-  HPEN pen = CreatePen(PS_SOLID, 1, titleColor_);
-  HGDIOBJ oldBrush = SelectObject(b, brush), oldPen = SelectObject(b, pen);
-  Rectangle(b, 0, 0, w, titleHeight_);
-  SelectObject(b, oldBrush);
-  SelectObject(b, oldPen);
-  DeleteObject(brush);
-  DeleteObject(pen);
+  {
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(titleColor_));
+    TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, titleColor_));
+    TSelectGuard withBrush(b, brush.get()), withPen(b, pen.get());
+    Rectangle(b, 0, 0, w, titleHeight_);
+  }
 
   if (!titleImageOpened_.Empty() || !titleImageClosed_.Empty()) {
     // The pictures are see-through: what lies behind the panel shows instead of TitleColor.
@@ -313,13 +311,12 @@ void TWinPanel::PaintTitle(HDC dc, int w) {
 
   if (!caption_.empty()) {
     SetBkMode(b, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(b, titleFont_.Handle());
+    TSelectGuard withFont(b, titleFont_.Handle());
     SetTextColor(b, titleFont_.Color());
     SIZE size{};
     GetTextExtentPoint32A(b, caption_.c_str(), static_cast<int>(caption_.size()), &size);
     TextOutA(b, 2, (titleHeight_ - size.cy) / 2, caption_.c_str(),
              static_cast<int>(caption_.size()));
-    SelectObject(b, oldFont);
   }
   BitBlt(dc, 0, 0, w, titleHeight_, b, 0, 0, SRCCOPY);
 }
@@ -328,14 +325,10 @@ void TWinPanel::PaintContent(HDC dc, int w, int h) {
   int border = aroundBorder_ > 0 ? aroundBorder_ : 0;
   if (border > 0) {
     // The outline stays inside the area so the content rectangle below meets it exactly.
-    HBRUSH brush = CreateSolidBrush(BackgroundColor());
-    HPEN pen = CreatePen(PS_INSIDEFRAME, border, RGB(0, 0, 0));
-    HGDIOBJ oldBrush = SelectObject(dc, brush), oldPen = SelectObject(dc, pen);
+    TGdiObject<HBRUSH> brush(CreateSolidBrush(BackgroundColor()));
+    TGdiObject<HPEN> pen(CreatePen(PS_INSIDEFRAME, border, RGB(0, 0, 0)));
+    TSelectGuard withBrush(dc, brush.get()), withPen(dc, pen.get());
     Rectangle(dc, 0, titleHeight_, w, h);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
   }
   RECT c{border, titleHeight_ + border, w - border, h - border};
   if (c.right <= c.left || c.bottom <= c.top) return;

@@ -45,16 +45,13 @@ struct TWinInet {
   static constexpr const char* kWinInet = "wininet.dll";
 };
 
-struct TInternetHandle {
-  HINTERNET h;
-  const TWinInet& net;
-  TInternetHandle(const TWinInet& api, HINTERNET handle) : h(handle), net(api) {}
-  ~TInternetHandle() {
-    if (h) net.CloseHandle(h);
-  }
-  TInternetHandle(const TInternetHandle&) = delete;
-  TInternetHandle& operator=(const TInternetHandle&) = delete;
-};
+// Only a loaded wininet hands out these handles, so its close function is there to release them.
+void CloseInternetHandle(HINTERNET h) {
+  if (const auto close =
+          DllFunction<decltype(::InternetCloseHandle)>(TWinInet::kWinInet, "InternetCloseHandle"))
+    close(h);
+}
+using TInternetHandle = TOwned<handle_traits::TNullEmpty<HINTERNET, CloseInternetHandle>>;
 
 std::string CurrentDirectory() {
   char buf[MAX_PATH + 1] = "";
@@ -128,30 +125,29 @@ bool DownloadInstaller(const std::string& url, std::vector<char>& bytes,
   const TWinInet net;
   if (!net.Loaded()) return false;
   TInternetHandle session(
-      net, net.Open("Veldor/1.2", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
-  if (!session.h) return false;
+      net.Open("Veldor/1.2", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+  if (!session) return false;
   DWORD timeout = 30000;
-  net.SetOption(session.h, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
-  net.SetOption(session.h, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+  net.SetOption(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
+  net.SetOption(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
   TInternetHandle request(
-      net,
-      net.OpenUrl(session.h, url.c_str(), nullptr, 0,
+      net.OpenUrl(session.get(), url.c_str(), nullptr, 0,
                   INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_UI, 0));
-  if (!request.h) return false;
+  if (!request) return false;
   DWORD status = 0, size = sizeof status;
-  if (!net.QueryInfo(request.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+  if (!net.QueryInfo(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
                      nullptr) ||
       status != 200)
     return false;
   DWORD length = 0;
   size = sizeof length;
-  if (!net.QueryInfo(request.h, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length, &size,
-                     nullptr))
+  if (!net.QueryInfo(request.get(), HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &length,
+                     &size, nullptr))
     length = 0;
   char buf[16384];
   for (;;) {
     DWORD got = 0;
-    if (!net.ReadFile(request.h, buf, sizeof buf, &got)) {
+    if (!net.ReadFile(request.get(), buf, sizeof buf, &got)) {
       bytes.clear();
       return false;
     }

@@ -5,6 +5,7 @@
 
 #include "rogue/RogueDefinitions.h"
 #include "rogue/RogueScanner.h"
+#include "system/Handles.h"
 #include "system/Seams.h"
 #include "toolkit/Sync.h"
 
@@ -18,16 +19,15 @@ namespace {
 // The information icon beside the notice of the clean tab.
 TBitmap NoticePicture(int size) {
   TBitmap picture(size, size);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HGDIOBJ old = SelectObject(dc, picture.Handle());
-  RECT r{0, 0, size, size};
-  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-  DrawIconEx(dc, 0, 0, LoadIconA(nullptr, (LPCSTR)IDI_INFORMATION), size, size, 0, nullptr,
-             DI_NORMAL);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
+  {
+    TWindowDC screen;
+    TMemoryDC dc(CreateCompatibleDC(screen.get()));
+    TSelectGuard onPicture(dc.get(), picture.Handle());
+    RECT r{0, 0, size, size};
+    FillRect(dc.get(), &r, GetSysColorBrush(COLOR_BTNFACE));
+    DrawIconEx(dc.get(), 0, 0, LoadIconA(nullptr, (LPCSTR)IDI_INFORMATION), size, size, 0, nullptr,
+               DI_NORMAL);
+  }
   return picture;
 }
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "system/DllFunction.h"
+#include "system/Handles.h"
 
 namespace {
 
@@ -44,14 +45,14 @@ class TRealProcesses : public IProcessStarter {
     if (!CreateProcessA(applicationPath.empty() ? nullptr : applicationPath.c_str(), cmd.data(),
                         nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
       return kProcessNotStarted;
-    CloseHandle(pi.hThread);
-    const int result = WaitPumping(pi.hProcess, stop, timeoutMs);
+    TKernelHandle process(pi.hProcess), thread(pi.hThread);
+    thread.reset();  // only the process is waited for
+    const int result = WaitPumping(process.get(), stop, timeoutMs);
     if (result == kProcessStopped) {
-      TerminateProcess(pi.hProcess, 1);
+      TerminateProcess(process.get(), 1);
       // Gone before the caller touches what it was writing.
-      WaitForSingleObject(pi.hProcess, 5000);
+      WaitForSingleObject(process.get(), 5000);
     }
-    CloseHandle(pi.hProcess);
     return result;
   }
 
@@ -111,29 +112,23 @@ class TRealShell : public IShellOpener {
 class TRealClipboard : public IClipboard {
  public:
   bool SetText(const std::string& text) override {
-    HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    TGlobalHandle mem(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
     if (!mem) return false;
-    void* p = GlobalLock(mem);
-    if (!p) {
-      GlobalFree(mem);
-      return false;
-    }
+    void* p = GlobalLock(mem.get());
+    if (!p) return false;
     std::memcpy(p, text.c_str(), text.size() + 1);
-    GlobalUnlock(mem);
+    GlobalUnlock(mem.get());
     // Another program may hold the clipboard for a moment.
     bool opened = false;
     for (int attempt = 0; attempt < 10 && !opened; ++attempt) {
       opened = OpenClipboard(nullptr) != FALSE;
       if (!opened) Sleep(20);
     }
-    if (!opened) {
-      GlobalFree(mem);
-      return false;
-    }
+    if (!opened) return false;
     EmptyClipboard();
-    const bool ok = SetClipboardData(CF_TEXT, mem) != nullptr;
+    const bool ok = SetClipboardData(CF_TEXT, mem.get()) != nullptr;
+    if (ok) mem.release();  // the clipboard owns the memory once it has taken it
     CloseClipboard();
-    if (!ok) GlobalFree(mem);  // the clipboard owns the memory only on success
     return ok;
   }
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "system/DllFunction.h"
+#include "system/Handles.h"
 
 namespace {
 
@@ -93,13 +94,12 @@ std::string GetDatePart(int selector) {
 }
 
 int GetFileSizeOf(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return 0;
-  const DWORD low = GetFileSize(h, nullptr);
+  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return 0;
+  const DWORD low = GetFileSize(file.get(), nullptr);
   // All bits set is also a valid low part of a size over 4 GiB; only the error code tells.
   const bool failed = low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR;
-  CloseHandle(h);
   return failed ? 0 : static_cast<int>(low);
 }
 
@@ -116,11 +116,9 @@ bool SetTokenPrivilege(HANDLE token, const std::string& privilege, bool enable) 
 }
 
 bool EnableDebugPrivilege() {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &token)) return false;
-  const bool ok = SetTokenPrivilege(token, "SeDebugPrivilege", true);
-  CloseHandle(token);
-  return ok;
+  TKernelHandle token;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, token.out())) return false;
+  return SetTokenPrivilege(token.get(), "SeDebugPrivilege", true);
 }
 
 std::string WindowsVersionNameOf(const OSVERSIONINFOA& v) {

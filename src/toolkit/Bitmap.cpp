@@ -1,5 +1,7 @@
 #include "toolkit/Bitmap.h"
 
+#include <utility>
+
 #include "system/DllFunction.h"
 
 TBitmap::TBitmap(int width, int height) {
@@ -15,13 +17,10 @@ TBitmap& TBitmap::operator=(const TBitmap& other) {
   Clear();
   if (other.Empty()) return *this;
   SetSize(other.width_, other.height_);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HGDIOBJ old = SelectObject(dc, handle_);
-  other.Draw(dc, 0, 0);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
+  TWindowDC screen;
+  TMemoryDC dc(CreateCompatibleDC(screen.get()));
+  TSelectGuard picture(dc.get(), handle_.get());
+  other.Draw(dc.get(), 0, 0);
   return *this;
 }
 
@@ -30,8 +29,7 @@ TBitmap::~TBitmap() {
 }
 
 void TBitmap::Clear() {
-  if (handle_) DeleteObject(handle_);
-  handle_ = nullptr;
+  handle_.reset();
   width_ = height_ = 0;
 }
 
@@ -40,27 +38,22 @@ void TBitmap::Attach(HBITMAP bitmap) {
   if (!bitmap) return;
   BITMAP bm{};
   GetObjectA(bitmap, sizeof bm, &bm);
-  handle_ = bitmap;
+  handle_.reset(bitmap);
   width_ = bm.bmWidth;
   height_ = bm.bmHeight;
 }
 
 void TBitmap::SetSize(int width, int height) {
   if (width == width_ && height == height_ && handle_) return;
-  HDC screen = GetDC(nullptr);
-  HBITMAP fresh = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
+  TWindowDC screen;
+  TGdiObject<HBITMAP> fresh(
+      CreateCompatibleBitmap(screen.get(), width > 0 ? width : 1, height > 0 ? height : 1));
   if (handle_) {
-    HDC src = CreateCompatibleDC(screen), dst = CreateCompatibleDC(screen);
-    HGDIOBJ o1 = SelectObject(src, handle_), o2 = SelectObject(dst, fresh);
-    BitBlt(dst, 0, 0, width, height, src, 0, 0, SRCCOPY);
-    SelectObject(src, o1);
-    SelectObject(dst, o2);
-    DeleteDC(src);
-    DeleteDC(dst);
-    DeleteObject(handle_);
+    TMemoryDC src(CreateCompatibleDC(screen.get())), dst(CreateCompatibleDC(screen.get()));
+    TSelectGuard from(src.get(), handle_.get()), to(dst.get(), fresh.get());
+    BitBlt(dst.get(), 0, 0, width, height, src.get(), 0, 0, SRCCOPY);
   }
-  ReleaseDC(nullptr, screen);
-  handle_ = fresh;
+  handle_ = std::move(fresh);
   width_ = width;
   height_ = height;
 }
@@ -88,12 +81,9 @@ bool TBitmap::LoadJpegResource(const char* name) {
 
 COLORREF TBitmap::Pixel(int x, int y) const {
   if (Empty()) return 0;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, handle_);
-  COLORREF c = GetPixel(dc, x, y);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return c;
+  TMemoryDC dc(CreateCompatibleDC(nullptr));
+  TSelectGuard picture(dc.get(), handle_.get());
+  return GetPixel(dc.get(), x, y);
 }
 
 COLORREF TBitmap::CornerColor() const {
@@ -102,22 +92,18 @@ COLORREF TBitmap::CornerColor() const {
 
 void TBitmap::Draw(HDC dc, int x, int y) const {
   if (Empty()) return;
-  HDC src = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(src, handle_);
-  BitBlt(dc, x, y, width_, height_, src, 0, 0, SRCCOPY);
-  SelectObject(src, old);
-  DeleteDC(src);
+  TMemoryDC src(CreateCompatibleDC(dc));
+  TSelectGuard picture(src.get(), handle_.get());
+  BitBlt(dc, x, y, width_, height_, src.get(), 0, 0, SRCCOPY);
 }
 
 void TBitmap::StretchDraw(HDC dc, const RECT& t) const {
   if (Empty()) return;
-  HDC src = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(src, handle_);
+  TMemoryDC src(CreateCompatibleDC(dc));
+  TSelectGuard picture(src.get(), handle_.get());
   SetStretchBltMode(dc, COLORONCOLOR);
-  StretchBlt(dc, t.left, t.top, t.right - t.left, t.bottom - t.top, src, 0, 0, width_, height_,
-             SRCCOPY);
-  SelectObject(src, old);
-  DeleteDC(src);
+  StretchBlt(dc, t.left, t.top, t.right - t.left, t.bottom - t.top, src.get(), 0, 0, width_,
+             height_, SRCCOPY);
 }
 
 void TBitmap::DrawTransparent(HDC dc, int x, int y) const {
@@ -127,12 +113,11 @@ void TBitmap::DrawTransparent(HDC dc, int x, int y) const {
 
 void TBitmap::StretchDrawTransparent(HDC dc, const RECT& t) const {
   if (Empty()) return;
-  HDC src = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(src, handle_);
-  COLORREF key = GetPixel(src, 0, height_ - 1);
+  TMemoryDC src(CreateCompatibleDC(dc));
+  TSelectGuard picture(src.get(), handle_.get());
+  COLORREF key = GetPixel(src.get(), 0, height_ - 1);
   // msimg32 is loaded at the first transparent drawing, after the window is on screen.
   if (auto blt = DllFunction<decltype(::TransparentBlt)>("msimg32.dll", "TransparentBlt"))
-    blt(dc, t.left, t.top, t.right - t.left, t.bottom - t.top, src, 0, 0, width_, height_, key);
-  SelectObject(src, old);
-  DeleteDC(src);
+    blt(dc, t.left, t.top, t.right - t.left, t.bottom - t.top, src.get(), 0, 0, width_, height_,
+        key);
 }

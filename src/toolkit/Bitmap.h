@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "system/Handles.h"
+
 class TBitmap {
  public:
   TBitmap() = default;
@@ -14,10 +16,10 @@ class TBitmap {
   TBitmap& operator=(const TBitmap& other);
   ~TBitmap();
 
-  bool Empty() const { return handle_ == nullptr || width_ == 0 || height_ == 0; }
+  bool Empty() const { return !handle_ || width_ == 0 || height_ == 0; }
   int Width() const { return width_; }
   int Height() const { return height_; }
-  HBITMAP Handle() const { return handle_; }
+  HBITMAP Handle() const { return handle_.get(); }
 
   // Takes ownership of `bitmap` (any DDB or DIB section).
   void Attach(HBITMAP bitmap);
@@ -37,7 +39,7 @@ class TBitmap {
   void StretchDrawTransparent(HDC dc, const RECT& target) const;
 
  private:
-  HBITMAP handle_ = nullptr;
+  TGdiObject<HBITMAP> handle_;
   int width_ = 0;
   int height_ = 0;
 };

@@ -58,7 +58,6 @@ TControl::~TControl() {
     hwnd_ = nullptr;
     DestroyWindow(h);
   }
-  if (brush_) DeleteObject(brush_);
 }
 
 void TControl::RemoveChild(TControl* child) {
@@ -192,9 +191,8 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_ERASEBKGND && !originalProc_) {
     RECT r;
     GetClientRect(hwnd_, &r);
-    HBRUSH b = CreateSolidBrush(colorSet_ ? color_ : GetSysColor(COLOR_BTNFACE));
-    FillRect(reinterpret_cast<HDC>(wParam), &r, b);
-    DeleteObject(b);
+    TGdiObject<HBRUSH> b(CreateSolidBrush(colorSet_ ? color_ : GetSysColor(COLOR_BTNFACE)));
+    FillRect(reinterpret_cast<HDC>(wParam), &r, b.get());
     return 1;
   }
   return DefaultProc(msg, wParam, lParam);
@@ -222,9 +220,8 @@ HBRUSH TControl::HandleCtlColor(HDC dc) {
     }
   SetTextColor(dc, font_.Color());
   SetBkColor(dc, back);
-  if (brush_) DeleteObject(brush_);
-  brush_ = CreateSolidBrush(back);
-  return brush_;
+  brush_.reset(CreateSolidBrush(back));
+  return brush_.get();
 }
 
 void TControl::FontChanged() {

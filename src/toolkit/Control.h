@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "system/Handles.h"
 #include "toolkit/Font.h"
 
 enum class TAlign { None, Top, Bottom, Left, Right, Client };
@@ -102,8 +103,8 @@ class TControl {
   HWND hwnd_ = nullptr;
   TFont font_;
   COLORREF color_ = 0;
-  bool colorSet_ = false;  // false: the parent's (system button face) colour is used
-  HBRUSH brush_ = nullptr;
+  bool colorSet_ = false;     // false: the parent's (system button face) colour is used
+  TGdiObject<HBRUSH> brush_;  // the last WM_CTLCOLOR* answer: the system paints with it later
 
  private:
   static LRESULT CALLBACK OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -26,17 +26,8 @@ TFont& TFont::operator=(const TFont& other) {
   return *this;
 }
 
-TFont::~TFont() {
-  Release();
-}
-
-void TFont::Release() const {
-  if (handle_) DeleteObject(handle_);
-  handle_ = nullptr;
-}
-
 void TFont::Changed(bool handleChanged) {
-  if (handleChanged) Release();
+  if (handleChanged) handle_.reset();
   if (OnChange) OnChange();
 }
 
@@ -77,9 +68,9 @@ HFONT TFont::Handle() const {
     lf.lfCharSet = charset_;
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynA(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
-    handle_ = CreateFontIndirectA(&lf);
+    handle_.reset(CreateFontIndirectA(&lf));
   }
-  return handle_;
+  return handle_.get();
 }
 
 const TFont& TFont::Default() {

@@ -6,13 +6,14 @@
 #include <functional>
 #include <string>
 
+#include "system/Handles.h"
+
 class TFont {
  public:
   TFont();
   TFont(const std::string& name, int height, BYTE charset = GB2312_CHARSET);
   TFont(const TFont& other);
   TFont& operator=(const TFont& other);
-  ~TFont();
 
   const std::string& Name() const { return name_; }
   int Height() const { return height_; }
@@ -40,7 +41,6 @@ class TFont {
 
  private:
   void Changed(bool handleChanged);
-  void Release() const;
 
   std::string name_;
   int height_ = -12;
@@ -49,5 +49,5 @@ class TFont {
   bool underline_ = false;
   COLORREF color_ = 0;
   BYTE charset_ = GB2312_CHARSET;
-  mutable HFONT handle_ = nullptr;
+  mutable TGdiObject<HFONT> handle_;
 };

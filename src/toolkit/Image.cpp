@@ -1,5 +1,7 @@
 #include "toolkit/Image.h"
 
+#include "system/Handles.h"
+
 TImage::TImage(TControl* parent, int left, int top, int width, int height) : TControl(parent) {
   CreateOwnWindow("TImage", WS_VISIBLE, 0);
   SetBounds(left, top, width, height);
@@ -36,9 +38,8 @@ LRESULT TImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       // The container's colour shows through the transparent parts; left unpainted they would
       // keep the previous picture.
       RECT r = ClientRect();
-      HBRUSH b = CreateSolidBrush(InheritedColor());
-      FillRect(reinterpret_cast<HDC>(wParam), &r, b);
-      DeleteObject(b);
+      TGdiObject<HBRUSH> b(CreateSolidBrush(InheritedColor()));
+      FillRect(reinterpret_cast<HDC>(wParam), &r, b.get());
       return 1;
     }
     case WM_PAINT: {

@@ -6,6 +6,7 @@
 
 #include <jpeglib.h>
 
+#include "system/Handles.h"
 #include "toolkit/Bitmap.h"
 
 namespace {
@@ -18,21 +19,19 @@ void OnError(j_common_ptr info) {
   longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 void OnMessage(j_common_ptr) {}
-}  // namespace
 
-HBITMAP DecodeJpeg(const unsigned char* data, size_t size) {
-  if (!data || size < 4) return nullptr;
+// Decodes into `bitmap`; false when the decoder gives up. The decoder leaves this frame by longjmp
+// on an error, so nothing here has a destructor: the picture is owned by the caller's frame, which
+// the jump does not cross, and is reached through memory, which the jump does not roll back.
+bool DecodeInto(const unsigned char* data, size_t size, TGdiObject<HBITMAP>& bitmap) {
   jpeg_decompress_struct info{};
   ErrorManager err{};
   info.err = jpeg_std_error(&err.base);
   err.base.error_exit = OnError;
   err.base.output_message = OnMessage;
-  HBITMAP bitmap = nullptr;
-  // Nothing with a destructor lives between setjmp and the decoder calls.
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&info);
-    if (bitmap) DeleteObject(bitmap);
-    return nullptr;
+    return false;
   }
   jpeg_create_decompress(&info);
   jpeg_mem_src(&info, const_cast<unsigned char*>(data), (unsigned long)size);
@@ -49,7 +48,7 @@ HBITMAP DecodeJpeg(const unsigned char* data, size_t size) {
   bi.bmiHeader.biBitCount = 24;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  bitmap.reset(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap) longjmp(err.jump, 1);
   int stride = (width * 3 + 3) & ~3;
   while (info.output_scanline < info.output_height) {
@@ -64,5 +63,13 @@ HBITMAP DecodeJpeg(const unsigned char* data, size_t size) {
   }
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
-  return bitmap;
+  return true;
+}
+}  // namespace
+
+HBITMAP DecodeJpeg(const unsigned char* data, size_t size) {
+  if (!data || size < 4) return nullptr;
+  TGdiObject<HBITMAP> bitmap;  // freed here when the decoding fails part-way
+  if (!DecodeInto(data, size, bitmap)) return nullptr;
+  return bitmap.release();
 }

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "system/Handles.h"
+
 TLabel::TLabel(TControl* parent, const std::string& caption, int left, int top, int width,
                int height)
     : TControl(parent) {
@@ -28,12 +30,12 @@ void TLabel::FontChanged() {
 
 void TLabel::AdjustSize() {
   if (!autoSize_ || !hwnd_) return;
-  HDC dc = GetDC(hwnd_);
-  HGDIOBJ old = SelectObject(dc, font_.Handle());
   std::string text = Caption();
   RECT r{0, 0, 0, 0};
-  DrawTextA(dc, text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(hwnd_, dc);
+  {
+    TWindowDC dc(hwnd_);
+    TSelectGuard face(dc.get(), font_.Handle());
+    DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX);
+  }
   SetWindowPos(hwnd_, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -1,5 +1,7 @@
 #include "toolkit/Panel.h"
 
+#include "system/Handles.h"
+
 TPanel::TPanel(TControl* parent, const char* className) : TControl(parent) {
   CreateOwnWindow(className, WS_VISIBLE, WS_EX_CONTROLPARENT);
 }
@@ -21,9 +23,8 @@ LRESULT TGroupBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         back = c->Color();
         break;
       }
-    HBRUSH b = CreateSolidBrush(back);
-    FillRect(reinterpret_cast<HDC>(wParam), &r, b);
-    DeleteObject(b);
+    TGdiObject<HBRUSH> b(CreateSolidBrush(back));
+    FillRect(reinterpret_cast<HDC>(wParam), &r, b.get());
     return 1;
   }
   return TControl::WndProc(msg, wParam, lParam);

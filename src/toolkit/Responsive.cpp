@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "system/Handles.h"
 #include "toolkit/Guarded.h"
 
 namespace {
@@ -32,21 +33,21 @@ bool DispatchPending() {
 
 bool RunWhileResponsive(std::function<void()> work, const std::function<void()>& whileWaiting) {
   auto owned = std::make_unique<std::function<void()>>(std::move(work));
-  HANDLE thread = CreateThread(nullptr, 0, WorkEntry, owned.get(), 0, nullptr);
+  TKernelHandle thread(CreateThread(nullptr, 0, WorkEntry, owned.get(), 0, nullptr));
   if (!thread) {
     Guarded([&] { (*owned)(); });  // no thread to be had: the work still gets done
     return true;
   }
   owned.release();  // the thread frees it
   bool finished = false;
+  const HANDLE running = thread.get();
   for (;;) {
-    if (MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) {
+    if (MsgWaitForMultipleObjects(1, &running, FALSE, 50, QS_ALLINPUT) == WAIT_OBJECT_0) {
       finished = true;
       break;
     }
     if (!DispatchPending()) break;
     if (whileWaiting) whileWaiting();
   }
-  CloseHandle(thread);
   return finished;
 }
