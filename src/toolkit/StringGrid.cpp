@@ -15,9 +15,7 @@ TStringGrid::TStringGrid(TControl* parent, int left, int top, int width, int hei
   SetBounds(left, top, width, height);
 }
 
-TStringGrid::~TStringGrid() {
-  if (rowHeight_) ImageList_Destroy(rowHeight_);
-}
+TStringGrid::~TStringGrid() = default;
 
 void TStringGrid::SetColumns(const std::vector<int>& widths) {
   while (ColCount() > 0) {
@@ -43,9 +41,9 @@ int TStringGrid::ColumnWidth(int col) const {
 
 void TStringGrid::SetDefaultRowHeight(int height) {
   // A report list view's rows are as high as its small images: a blank 1-pixel-wide list sets it.
-  if (rowHeight_) ImageList_Destroy(rowHeight_);
-  rowHeight_ = ImageList_Create(1, height, ILC_COLOR, 1, 0);
-  ListView_SetImageList(hwnd_, rowHeight_, LVSIL_SMALL);
+  TImageListHandle list(ImageList_Create(1, height, ILC_COLOR, 1, 0));
+  ListView_SetImageList(hwnd_, list.get(), LVSIL_SMALL);
+  rowHeight_ = std::move(list);  // the previous list goes once the view holds the new one
 }
 
 void TStringGrid::SetRowCount(int count) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "system/Handles.h"
 #include "toolkit/Control.h"
 
 class TStringGrid : public TControl {
@@ -71,5 +72,5 @@ class TStringGrid : public TControl {
   std::vector<std::string> titles_;
   std::vector<std::vector<std::string>> rows_;  // rows_[0] is grid row 1
   std::wstring wideBuf_;                        // text handed to a wide display request
-  HIMAGELIST rowHeight_ = nullptr;
+  TImageListHandle rowHeight_;
 };
