@@ -79,15 +79,13 @@ int TIESweeper::AddIcon(const std::string& path, WORD index, HIMAGELIST images, 
   path.copy(file.data(), path.size());
   const auto extract =
       DllFunction<decltype(::ExtractAssociatedIconA)>("shell32.dll", "ExtractAssociatedIconA");
-  HICON icon = extract ? extract(GetModuleHandleA(nullptr), file.data(), &index) : nullptr;
+  // The image list keeps its own copy; ours goes on the way out.
+  const TIconHandle icon(extract ? extract(GetModuleHandleA(nullptr), file.data(), &index)
+                                 : nullptr);
   if (!icon) return -1;
-  int result;
   if (replaceIndex >= 0 && replaceIndex < ImageList_GetImageCount(images))
-    result = ImageList_ReplaceIcon(images, replaceIndex, icon);
-  else
-    result = ImageList_AddIcon(images, icon);
-  DestroyIcon(icon);  // the image list keeps its own copy
-  return result;
+    return ImageList_ReplaceIcon(images, replaceIndex, icon.get());
+  return ImageList_AddIcon(images, icon.get());
 }
 
 std::string TIESweeper::ReadText(const std::string& valueName) {
