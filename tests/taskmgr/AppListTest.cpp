@@ -62,25 +62,20 @@ std::vector<DWORD> Picture(HIMAGELIST images, int index) {
   return std::vector<DWORD>(pixels, pixels + 16 * 16);
 }
 
-std::vector<DWORD> PictureOf(HICON icon) {
-  TImageList images;
-  return Picture(images.Handle(), images.AddIcon(icon));
-}
-
 // Whether picture `index` of `images` shows `icon` rather than `other`. (An icon copied into a
 // used slot blends its soft edges a little differently from one copied into a new slot.)
 bool ShowsRatherThan(HIMAGELIST images, int index, HICON icon, HICON other) {
-  const auto shown = Picture(images, index), wanted = PictureOf(icon), unwanted = PictureOf(other);
+  TImageList fresh;
+  const auto shown = Picture(images, index), wanted = Picture(fresh.Handle(), fresh.AddIcon(icon)),
+             unwanted = Picture(fresh.Handle(), fresh.AddIcon(other));
+  if (shown.empty() || wanted.size() != shown.size() || unwanted.size() != shown.size())
+    return false;
   int toWanted = 0, toOther = 0;
   for (size_t i = 0; i < shown.size(); ++i) {
     toWanted += shown[i] != wanted[i];
     toOther += shown[i] != unwanted[i];
   }
-  return !shown.empty() && toWanted < toOther;
-}
-
-LRESULT CALLBACK PlainWindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
-  return DefWindowProcA(h, msg, w, l);
+  return toWanted < toOther;
 }
 
 class AppListTab : public testing::Test {
@@ -208,7 +203,7 @@ TEST_F(AppListTab, EachRowHoldsItsOwnRecordAndTheImageListOutlivesTheView) {
 TEST_F(AppListTab, ATitleOrIconChangeReachesItsRowAndAnUnchangedRowIsNotWritten) {
   // A window of this test program (its only visible one), showing the icon it was given.
   WNDCLASSA wc{};
-  wc.lpfnWndProc = PlainWindowProc;
+  wc.lpfnWndProc = DefWindowProcA;
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "VeldorIconChangeTest";
   RegisterClassA(&wc);
