@@ -36,8 +36,8 @@ class TListView : public TControl {
   int ColumnCount() const;
   std::string ColumnCaption(int index) const;
   int ColumnWidth(int index) const;
-  // Sizes the column to its widest text, or with `fitHeader` to its caption as well; the last
-  // column then takes the room the others leave.
+  // Sizes the column to its widest text, with `fitHeader` to its caption as well (the last
+  // column then also takes the room the others leave).
   void AutoSizeColumn(int index, bool fitHeader = true);
 
   // Adds a row at the end; returns its index.
