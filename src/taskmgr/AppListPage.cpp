@@ -1,9 +1,11 @@
 #include "taskmgr/AppListPage.h"
 
-#include <unordered_map>
+#include <memory>
+#include <optional>
 
-#include "taskmgr/ProcessList.h"
+#include "system/ProcessQuery.h"
 #include "toolkit/Guarded.h"
+#include "toolkit/KeyedRows.h"
 
 const char kTaskRunningText[] = "正在运行";
 
@@ -39,9 +41,11 @@ TAppListTab::TAppListTab(TTabSheet& sheet, TTimer& timer2)
   PanelTaskButtonStrip.SetWidth(3 * 98);
   PanelTaskButtonStrip.SetAlign(TAlign::Right);
 
-  // Each row owns its record: it goes with the row, so no other row can ever read it.
-  TaskListView.OnDeleteItem = [](TListView*, int, LPARAM data) {
-    delete reinterpret_cast<TWinInfo*>(data);
+  // Each row owns its record: it goes with the row, so no other row can ever read it. Its
+  // picture's slot is left for the next new row.
+  TaskListView.OnDeleteItem = [this](TListView*, int, LPARAM data) {
+    const std::unique_ptr<TWinInfo> record(reinterpret_cast<TWinInfo*>(data));
+    if (record && record->ImageIndex >= 0) freeSlots_.push_back(record->ImageIndex);
   };
 
   BtnCloseWindow.OnClick = [this](TControl*) { Guarded([&] { BtnCloseWindowClick(); }); };
@@ -63,57 +67,82 @@ const TWinInfo* TAppListTab::RowRecord(int row) const {
   return Record(row);
 }
 
-int TAppListTab::AddIconOf(HWND window) {
-  int index = ImageList.AddIcon(GetWindowIcon(window));
+bool TAppListTab::ShowIconOf(TWinInfo& record) {
+  const HICON icon = GetWindowIcon(record.Window);
+  if (record.ImageIndex >= 0 && icon == record.Icon) return false;
+  int slot = record.ImageIndex;
+  const bool reused = slot < 0 && !freeSlots_.empty();
+  if (reused) {
+    slot = freeSlots_.back();
+    freeSlots_.pop_back();
+  }
+  // The image list copies the icon (the window's own may go at any time) into the slot, or
+  // appends it for slot -1.
+  HIMAGELIST images = ImageList.Handle();
+  int index = icon ? ImageList_ReplaceIcon(images, slot, icon) : -1;
   // A window without any icon still gets a picture, so rows stay aligned.
-  if (index < 0) index = ImageList.AddIcon(LoadIcon(nullptr, IDI_APPLICATION));
-  return index;
+  if (index < 0) index = ImageList_ReplaceIcon(images, slot, LoadIcon(nullptr, IDI_APPLICATION));
+  if (index < 0) {
+    if (reused) freeSlots_.push_back(slot);
+    return false;
+  }
+  record.ImageIndex = index;
+  record.Icon = icon;
+  return true;
+}
+
+void TAppListTab::UpdateRow(int row, TWindowEntry& seen, bool askIcon) {
+  TWinInfo& record = *Record(row);  // there: the row's key came from it
+  const bool titleChanged = record.Title != seen.Title;
+  // A program that changes its title or its class's icon may well show another icon too.
+  askIcon = askIcon || titleChanged || record.ClassIcon != seen.ClassIcon;
+  static_cast<TWindowEntry&>(record) = std::move(seen);
+  if (titleChanged) TaskListView.SetItemCaption(row, record.Title);
+  const int slot = record.ImageIndex;
+  if (askIcon && ShowIconOf(record)) {
+    if (record.ImageIndex != slot)
+      TaskListView.SetItemImage(row, record.ImageIndex);
+    else
+      TaskListView.RedrawItem(row);  // a new picture in the same slot
+  }
+}
+
+void TAppListTab::AppendRow(TWindowEntry& seen) {
+  auto record = std::make_unique<TWinInfo>();
+  static_cast<TWindowEntry&>(*record) = std::move(seen);
+  ShowIconOf(*record);
+  // The row takes the record only when it exists; a failed insert frees it, and its slot, here.
+  if (TaskListView.AddItem(record->Title, {kTaskRunningText}, record->ImageIndex,
+                           reinterpret_cast<LPARAM>(record.get())) >= 0)
+    record.release();
+  else if (record->ImageIndex >= 0)
+    freeSlots_.push_back(record->ImageIndex);
 }
 
 void TAppListTab::RefreshWindowList() {
-  TWindowSnapshot snapshot = EnumerateWindows();
-  std::unordered_map<HWND, size_t> byHandle;
-  for (size_t i = 0; i < snapshot.size(); ++i) byHandle.emplace(snapshot[i]->Window, i);
+  std::vector<TWindowEntry> windows = EnumerateWindows();
   TAcceptWindow accept;
-  ImageList.Clear();
-
-  TaskListView.BeginUpdate();
-  try {
-    const int rows = TaskListView.Count();
-    int row = 0;
-    for (int step = 0; step < rows; ++step) {
-      TWinInfo* record = Record(row);
-      auto it = record ? byHandle.find(record->Window) : byHandle.end();
-      // A window that is gone, or that is now a second window of a process already listed,
-      // loses its row at once.
-      if (it == byHandle.end() || !snapshot[it->second] ||
-          !accept(snapshot[it->second]->Window, snapshot[it->second]->ClassName)) {
-        TaskListView.Delete(row);
-        continue;
-      }
-      std::unique_ptr<TWinInfo> fresh = std::move(snapshot[it->second]);
-      *record = std::move(*fresh);
-      LVITEMA item{};
-      item.mask = LVIF_IMAGE | LVIF_TEXT;
-      item.iItem = row;
-      item.iImage = AddIconOf(record->Window);
-      item.pszText = record->Title.data();
-      SendMessageA(TaskListView.Handle(), LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-      TaskListView.SetSubItem(row, 0, kTaskRunningText);
-      ++row;
-    }
-    for (std::unique_ptr<TWinInfo>& info : snapshot) {
-      if (!info || !accept(info->Window, info->ClassName)) continue;
-      // The row takes the record only when it exists; a failed insert frees it here.
-      if (TaskListView.AddItem(info->Title, {kTaskRunningText}, AddIconOf(info->Window),
-                               reinterpret_cast<LPARAM>(info.get())) >= 0)
-        info.release();
-    }
-  } catch (...) {
-    TaskListView.EndUpdate();
-    throw;
-  }
-  TaskListView.EndUpdate();
+  // One listed window a tick is asked for its icon again, in turn: a program that changes only
+  // its icon is seen within as many ticks as there are rows.
+  const int rows = TaskListView.Count();
+  const int recheck =
+      rows > 0 ? static_cast<int>(recheckTurn_++ % static_cast<unsigned>(rows)) : -1;
+  RefreshKeyedRows(
+      TaskListView, windows,
+      [this](int row) -> std::optional<HWND> {
+        if (const TWinInfo* record = Record(row)) return record->Window;
+        return std::nullopt;
+      },
+      [](const TWindowEntry& w) { return w.Window; },
+      // A window that is now a second window of a process already listed loses its row at once.
+      [&](int row, TWindowEntry& w) {
+        if (!accept(w)) return false;
+        UpdateRow(row, w, row == recheck);
+        return true;
+      },
+      [&](TWindowEntry& w) {
+        if (accept(w)) AppendRow(w);
+      });
 }
 
 void TAppListTab::BtnCloseWindowClick() {
@@ -126,8 +155,7 @@ void TAppListTab::BtnCloseWindowClick() {
       if (IsWindow(record->Window)) PostMessageA(record->Window, WM_CLOSE, 0, 0);
       return;
     }
-    DWORD processId = 0;
-    GetWindowThreadProcessId(record->Window, &processId);
+    const DWORD processId = WindowProcessId(record->Window);
     if (processId != 0) EndProcessById(processId);
   });
   timer2_.SetEnabled(true);

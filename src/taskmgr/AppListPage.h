@@ -2,7 +2,6 @@
 // current by the task manager's tick; ending a task, switching to a window, opening Run.
 #pragma once
 
-#include <memory>
 #include <vector>
 
 #include "taskmgr/WindowList.h"
@@ -23,7 +22,9 @@ class TAppListTab {
   TAppListTab& operator=(const TAppListTab&) = delete;
 
   // Brings the rows up to date with the windows open now: rows keep their places, windows that
-  // are gone lose theirs, new ones are appended.
+  // are gone lose theirs, new ones are appended. Only new windows are asked for their icons (and
+  // a known one when its title or class icon changed, and one more in turn each time); a row is
+  // written to only when what it shows changed.
   void RefreshWindowList();
   void BtnCloseWindowClick();
   void BtnGoClick();
@@ -42,8 +43,14 @@ class TAppListTab {
   TButton BtnNewRun;
 
  private:
-  int AddIconOf(HWND window);
   TWinInfo* Record(int row) const;  // the record the row holds (in its item data)
+  void UpdateRow(int row, TWindowEntry& seen, bool askIcon);
+  void AppendRow(TWindowEntry& seen);
+  // Asks the window for its icon and shows it in the record's slot (taking a slot first if the
+  // record has none); false when the picture stayed as it was.
+  bool ShowIconOf(TWinInfo& record);
 
   TTimer& timer2_;
+  std::vector<int> freeSlots_;  // image-list slots of rows that went, for the next new rows
+  unsigned recheckTurn_ = 0;    // which row's icon is asked again next
 };

@@ -1,5 +1,7 @@
 #include "taskmgr/PerformancePage.h"
 
+#include "system/Handles.h"
+
 namespace {
 constexpr int kPanelWidth = 260, kPanelHeight = 90, kGroupWidth = 280, kGroupHeight = 118;
 
@@ -14,11 +16,10 @@ void Lower(TPanel& panel) {
 void PaintFrame(const TUseage& graph, TImage& image) {
   TBitmap& picture = image.Picture();
   picture.SetSize(graph.Width(), graph.Height());
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, picture.Handle());
-  graph.DrawTo(dc, 0, 0);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  TMemoryDC dc(CreateCompatibleDC(nullptr));
+  if (!dc) return;
+  TSelectGuard hold(dc.get(), picture.Handle());  // goes before the DC
+  graph.DrawTo(dc.get(), 0, 0);
 }
 }  // namespace
 

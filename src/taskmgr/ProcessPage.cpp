@@ -2,11 +2,12 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <unordered_map>
+#include <optional>
 
 #include "system/Seams.h"
 #include "system/SysUtils.h"
 #include "toolkit/Guarded.h"
+#include "toolkit/KeyedRows.h"
 #include "toolkit/StatusBar.h"
 
 const char kEndProcessWarning[] =
@@ -76,41 +77,27 @@ bool TProcessTab::RefreshProcessList() {
 
 void TProcessTab::ApplySnapshot(const std::vector<TProcInfo>& snapshot) {
   const TProcessFolders folders(snapshot);
-  std::unordered_map<DWORD, size_t> byId;
-  for (size_t i = 0; i < snapshot.size(); ++i) byId.emplace(snapshot[i].ProcessId, i);
-  std::vector<bool> listed(snapshot.size(), false);
-
-  procListView.BeginUpdate();
-  try {
-    const int rows = procListView.Count();
-    int row = 0;
-    for (int step = 0; step < rows; ++step) {
-      const std::string idText = procListView.SubItem(row, 0);
-      char* end = nullptr;
-      const unsigned long id = std::strtoul(idText.c_str(), &end, 10);
-      auto it = byId.find(static_cast<DWORD>(id));
-      // An id reused by another program is a different process: its row goes.
-      if (idText.empty() || *end || it == byId.end() || listed[it->second] ||
-          snapshot[it->second].ImageName != procListView.Caption(row)) {
-        procListView.Delete(row);
-        continue;
-      }
-      const TProcInfo& p = snapshot[it->second];
-      const auto texts = RowTexts(p, folders.FolderOf(p));
-      for (int i = 0; i < 4; ++i)
-        if (procListView.SubItem(row, i) != texts[i]) procListView.SetSubItem(row, i, texts[i]);
-      listed[it->second] = true;
-      ++row;
-    }
-    for (size_t i = 0; i < snapshot.size(); ++i)
-      if (!listed[i])
-        procListView.AddItem(snapshot[i].ImageName,
-                             RowTexts(snapshot[i], folders.FolderOf(snapshot[i])));
-  } catch (...) {
-    procListView.EndUpdate();
-    throw;
-  }
-  procListView.EndUpdate();
+  RefreshKeyedRows(
+      procListView, snapshot,
+      [&](int row) -> std::optional<DWORD> {
+        const std::string idText = procListView.SubItem(row, 0);
+        char* end = nullptr;
+        const unsigned long id = std::strtoul(idText.c_str(), &end, 10);
+        if (idText.empty() || *end) return std::nullopt;
+        return static_cast<DWORD>(id);
+      },
+      [](const TProcInfo& p) { return p.ProcessId; },
+      [&](int row, const TProcInfo& p) {
+        // An id reused by another program is a different process: its row goes.
+        if (p.ImageName != procListView.Caption(row)) return false;
+        const auto texts = RowTexts(p, folders.FolderOf(p));
+        for (int i = 0; i < 4; ++i)
+          if (procListView.SubItem(row, i) != texts[i]) procListView.SetSubItem(row, i, texts[i]);
+        return true;
+      },
+      [&](const TProcInfo& p) {
+        procListView.AddItem(p.ImageName, RowTexts(p, folders.FolderOf(p)));
+      });
 }
 
 void TProcessTab::BtnEndProcClick() {

@@ -1,36 +1,15 @@
 #include "taskmgr/SetThread.h"
 
 #include <cmath>
-#include <cstring>
+
+#include "system/DllFunction.h"
+#include "system/NativeInfo.h"
 
 std::atomic<int> CpuUsagePercent{0};
 
 namespace {
 
 std::atomic<int> g_liveThreads{0};
-
-typedef LONG(WINAPI* TNtQuerySystemInformation)(ULONG, PVOID, ULONG, PULONG);
-
-TNtQuerySystemInformation SystemQuery() {
-  static const auto query = [] {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    return ntdll
-               ? (TNtQuerySystemInformation)(void*)GetProcAddress(ntdll, "NtQuerySystemInformation")
-               : nullptr;
-  }();
-  return query;
-}
-
-bool Query(ULONG infoClass, unsigned char* buf, ULONG size) {
-  const auto query = SystemQuery();
-  return query && query(infoClass, buf, size, nullptr) == 0;
-}
-
-unsigned long long U64At(const unsigned char* p) {
-  unsigned long long v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
 
 int RoundHalfEven(double v) {
   return static_cast<int>(std::nearbyint(v));
@@ -48,18 +27,13 @@ std::optional<int> CpuPercentFrom(double idleDelta, double timeDelta, int proces
 }
 
 int TCpuMeter::Sample() {
-  unsigned char basic[44] = {}, timeOfDay[32] = {}, performance[312] = {};
-  if (!Query(0, basic, sizeof basic) || !Query(3, timeOfDay, sizeof timeOfDay) ||
-      !Query(2, performance, sizeof performance))
-    return 0;
-  const int processors = basic[40];
-  const unsigned long long now = U64At(timeOfDay + 8);
-  const unsigned long long idle = U64At(performance);
+  TProcessorTimes times;
+  if (!ReadProcessorTimes(times)) return 0;
   int result = 0;
   if (hasPrevious_) {
-    const double idleDelta = static_cast<double>(idle) - static_cast<double>(previousIdle_);
-    const double timeDelta = static_cast<double>(now) - static_cast<double>(previousTime_);
-    if (auto percent = CpuPercentFrom(idleDelta, timeDelta, processors)) {
+    const double idleDelta = static_cast<double>(times.Idle) - static_cast<double>(previousIdle_);
+    const double timeDelta = static_cast<double>(times.Now) - static_cast<double>(previousTime_);
+    if (auto percent = CpuPercentFrom(idleDelta, timeDelta, times.Processors)) {
       result = *percent;
       CpuUsagePercent = result;
     } else {
@@ -67,8 +41,8 @@ int TCpuMeter::Sample() {
     }
   }
   hasPrevious_ = true;
-  previousIdle_ = idle;
-  previousTime_ = now;
+  previousIdle_ = times.Idle;
+  previousTime_ = times.Now;
   return result;
 }
 
@@ -78,12 +52,8 @@ int GetCpuUsage() {
 }
 
 TMemorySample ReadMemoryStatus() {
-  typedef BOOL(WINAPI * TGlobalMemoryStatusEx)(MEMORYSTATUSEX*);
-  static const auto extended = [] {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    return kernel ? (TGlobalMemoryStatusEx)(void*)GetProcAddress(kernel, "GlobalMemoryStatusEx")
-                  : nullptr;
-  }();
+  using TGlobalMemoryStatusEx = BOOL WINAPI(MEMORYSTATUSEX*);
+  const auto extended = DllFunction<TGlobalMemoryStatusEx>("kernel32.dll", "GlobalMemoryStatusEx");
   TMemorySample sample;
   MEMORYSTATUSEX ex{};
   ex.dwLength = sizeof ex;
@@ -129,14 +99,11 @@ void DrawHistoryFrame(TUseage& graph, std::vector<int>& history, COLORREF color)
 struct TSetThread::TShared {
   std::shared_ptr<TGraphPair> graphs;
   DWORD intervalMs;
-  HANDLE stop;
+  TKernelHandle stop;
   explicit TShared(std::shared_ptr<TGraphPair> g, DWORD interval)
       : graphs(std::move(g)),
         intervalMs(interval),
         stop(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-  ~TShared() {
-    if (stop) CloseHandle(stop);
-  }
 };
 
 TSetThread::TSetThread(std::shared_ptr<TGraphPair> graphs, DWORD intervalMs)
@@ -150,7 +117,7 @@ bool TSetThread::Start() {
   if (thread_ || !shared_->stop || !shared_->graphs) return false;
   // The thread holds its own reference, so nothing it uses goes away under it.
   auto* param = new std::shared_ptr<TShared>(shared_);
-  thread_ = CreateThread(nullptr, 0, ThreadProc, param, 0, nullptr);
+  thread_.reset(CreateThread(nullptr, 0, ThreadProc, param, 0, nullptr));
   if (!thread_) {
     delete param;
     return false;
@@ -160,15 +127,14 @@ bool TSetThread::Start() {
 
 bool TSetThread::Stop(DWORD waitMs) {
   if (!thread_) return true;
-  SetEvent(shared_->stop);
-  const bool ended = WaitForSingleObject(thread_, waitMs) == WAIT_OBJECT_0;
-  CloseHandle(thread_);
-  thread_ = nullptr;
+  SetEvent(shared_->stop.get());
+  const bool ended = WaitForSingleObject(thread_.get(), waitMs) == WAIT_OBJECT_0;
+  thread_.reset();
   return ended;
 }
 
 bool TSetThread::Running() const {
-  return thread_ && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT;
+  return thread_ && WaitForSingleObject(thread_.get(), 0) == WAIT_TIMEOUT;
 }
 
 int TSetThread::LiveThreads() {
@@ -188,7 +154,7 @@ DWORD WINAPI TSetThread::ThreadProc(LPVOID param) {
 }
 
 void TSetThread::Execute(TShared& shared) {
-  if (WaitForSingleObject(shared.stop, 0) == WAIT_OBJECT_0) return;
+  if (WaitForSingleObject(shared.stop.get(), 0) == WAIT_OBJECT_0) return;
   TGraphPair& out = *shared.graphs;
   // The frames are drawn here and only finished ones are copied out.
   TUseage cpu(out.Cpu.Height(), out.Cpu.Width());
@@ -215,5 +181,5 @@ void TSetThread::Execute(TShared& shared) {
       out.Mem.CopyFrom(mem);
     }
     sample();
-  } while (WaitForSingleObject(shared.stop, shared.intervalMs) == WAIT_TIMEOUT);
+  } while (WaitForSingleObject(shared.stop.get(), shared.intervalMs) == WAIT_TIMEOUT);
 }

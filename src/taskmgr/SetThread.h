@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "system/Handles.h"
 #include "taskmgr/Useage.h"
 
 // The latest CPU use in percent, 0..100; 0 until the second measurement.
@@ -86,5 +87,5 @@ class TSetThread {
   static void Execute(TShared& shared);
 
   std::shared_ptr<TShared> shared_;
-  HANDLE thread_ = nullptr;
+  TKernelHandle thread_;
 };

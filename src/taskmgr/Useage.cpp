@@ -13,34 +13,23 @@ TUseage::TUseage(int height, int width)
   info_.bmiHeader.biBitCount = 24;
   info_.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  bitmap_ = CreateDIBSection(nullptr, &info_, DIB_RGB_COLORS, &bits, nullptr, 0);
-  bits_ = static_cast<unsigned char*>(bits);
-  dc_ = CreateCompatibleDC(nullptr);
-  if (dc_ && bitmap_) oldBitmap_ = SelectObject(dc_, bitmap_);
+  bitmap_.reset(CreateDIBSection(nullptr, &info_, DIB_RGB_COLORS, &bits, nullptr, 0));
+  bits_ = bitmap_ ? static_cast<unsigned char*>(bits) : nullptr;
+  dc_.reset(CreateCompatibleDC(nullptr));
+  if (dc_ && bitmap_) bitmapSelected_.emplace(dc_.get(), bitmap_.get());
   SelectPen(kGridColor);
   ClearToBlack();
 }
 
-TUseage::~TUseage() {
-  if (dc_) {
-    if (oldPen_) SelectObject(dc_, oldPen_);
-    if (oldBitmap_) SelectObject(dc_, oldBitmap_);
-    DeleteDC(dc_);
-  }
-  if (pen_) DeleteObject(pen_);
-  if (bitmap_) DeleteObject(bitmap_);
-}
-
 void TUseage::SelectPen(COLORREF color) {
-  HPEN pen = CreatePen(PS_SOLID, 1, color);
-  if (!pen || !dc_) {
-    if (pen) DeleteObject(pen);
-    return;
-  }
-  HGDIOBJ previous = SelectObject(dc_, pen);
-  if (!oldPen_) oldPen_ = previous;
-  if (pen_) DeleteObject(pen_);
-  pen_ = pen;
+  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
+  if (!pen || !dc_) return;
+  // The first selection remembers the DC's own pen; later ones only swap the pens.
+  if (penSelected_)
+    SelectObject(dc_.get(), pen.get());
+  else
+    penSelected_.emplace(dc_.get(), pen.get());
+  pen_ = std::move(pen);  // the previous pen is out of the DC now
 }
 
 void TUseage::ClearToBlack() {
@@ -63,8 +52,8 @@ void TUseage::SetPenColor(COLORREF color) {
 
 void TUseage::Line(int x0, int y0, int x1, int y1) {
   if (!dc_) return;
-  MoveToEx(dc_, x0, y0, nullptr);
-  LineTo(dc_, x1, y1);
+  MoveToEx(dc_.get(), x0, y0, nullptr);
+  LineTo(dc_.get(), x1, y1);
 }
 
 COLORREF TUseage::Pixel(int x, int y) const {

@@ -4,13 +4,16 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "system/Handles.h"
+
 class TUseage {
  public:
   static constexpr COLORREF kGridColor = RGB(0, 128, 0);
   static constexpr int kGridStep = 12;
 
   TUseage(int height, int width);
-  ~TUseage();
   TUseage(const TUseage&) = delete;
   TUseage& operator=(const TUseage&) = delete;
 
@@ -37,11 +40,13 @@ class TUseage {
 
   int width_, height_, stride_;
   int gridCounter_ = 0;
-  HBITMAP bitmap_ = nullptr;
-  unsigned char* bits_ = nullptr;
-  HDC dc_ = nullptr;
-  HGDIOBJ oldBitmap_ = nullptr;
-  HPEN pen_ = nullptr;
-  HGDIOBJ oldPen_ = nullptr;
+  TGdiObject<HBITMAP> bitmap_;
+  unsigned char* bits_ = nullptr;  // the bitmap's pixels
+  TGdiObject<HPEN> pen_;
+  TMemoryDC dc_;
+  // Declared after what they select, so they put the DC's own objects back before the DC, the
+  // pen and the bitmap go.
+  std::optional<TSelectGuard> bitmapSelected_;
+  std::optional<TSelectGuard> penSelected_;
   BITMAPINFO info_{};
 };

@@ -1,25 +1,20 @@
-// The visible, titled top-level windows as the application list shows them, at most one per
-// process, with the icons they show.
+// The application list's rules: which windows get a row (at most one per process, but every
+// browser and folder window), and what a row keeps of its window.
 #pragma once
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <unordered_set>
-#include <vector>
 
-struct TWinInfo {
-  HICON ClassIcon = nullptr;
-  std::string Title;      // as read, not trimmed; at most 99 characters
-  std::string ClassName;  // at most 99 characters
-  HWND Window = nullptr;
+#include "system/WindowQuery.h"
+
+// What a row holds: its window as last seen, and the picture shown for it, kept until the
+// window goes or changes.
+struct TWinInfo : TWindowEntry {
+  HICON Icon = nullptr;  // the icon the window gave when last asked (the window's; only compared)
+  int ImageIndex = -1;   // the row's own slot in the tab's image list
 };
-
-using TWindowSnapshot = std::vector<std::unique_ptr<TWinInfo>>;
-
-// Visible top-level windows whose title is not blank, front to back.
-TWindowSnapshot EnumerateWindows();
 
 // Browser and folder windows: several share one process, and each is a task of its own.
 bool IsSharedProcessWindowClass(const std::string& className);
@@ -28,15 +23,8 @@ bool IsSharedProcessWindowClass(const std::string& className);
 // folder windows, otherwise the first window of each process.
 class TAcceptWindow {
  public:
-  bool operator()(HWND window, const std::string& className);
+  bool operator()(const TWindowEntry& window);
 
  private:
   std::unordered_set<DWORD> processes_;
 };
-
-// How long an icon query may wait for the window's thread.
-inline constexpr UINT kIconQueryTimeoutMs = 100;
-
-// The window's small icon, else its big one, else its class icon. A window that does not answer
-// within the time-out is not asked again; its class icon is used. nullptr when it has none.
-HICON GetWindowIcon(HWND window);

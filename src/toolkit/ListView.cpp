@@ -1,5 +1,9 @@
 #include "toolkit/ListView.h"
 
+#include <utility>
+
+#include "system/Handles.h"
+
 TListView::TListView(TControl* parent, int left, int top, int width, int height,
                      const TListViewOptions& o)
     : TControl(parent) {
@@ -13,7 +17,29 @@ TListView::TListView(TControl* parent, int left, int top, int width, int height,
   if (o.hotTrack) ex |= LVS_EX_TRACKSELECT;
   if (o.gridLines) ex |= LVS_EX_GRIDLINES;
   ListView_SetExtendedListViewStyle(hwnd_, ex);
+  if (o.checkBoxes) checkBoxStates_ = ListView_GetImageList(hwnd_, LVSIL_STATE);
   SetBounds(left, top, width, height);
+}
+
+TListView::~TListView() {
+  // The window is still there unless something destroyed it first (then WM_DESTROY came here).
+  ReleaseCheckBoxStates();
+}
+
+LRESULT TListView::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_DESTROY) ReleaseCheckBoxStates();
+  return TControl::WndProc(msg, wParam, lParam);
+}
+
+void TListView::ReleaseCheckBoxStates() {
+  HIMAGELIST states = std::exchange(checkBoxStates_, nullptr);
+  if (!states || !hwnd_ || !IsWindow(hwnd_)) return;
+  // Without the shared style the view frees its lists itself; a state list put in its place by
+  // someone else is that one's to free, along with this one, which it was handed back.
+  if (!(GetWindowLongA(hwnd_, GWL_STYLE) & LVS_SHAREIMAGELISTS)) return;
+  if (ListView_GetImageList(hwnd_, LVSIL_STATE) != states) return;
+  ListView_SetImageList(hwnd_, nullptr, LVSIL_STATE);
+  TImageListHandle owned(states);
 }
 
 void TListView::AddColumn(const std::string& caption, int width, int format) {
@@ -44,6 +70,10 @@ int TListView::ColumnWidth(int index) const {
   return ListView_GetColumnWidth(hwnd_, index);
 }
 
+void TListView::AutoSizeColumn(int index, bool fitHeader) {
+  ListView_SetColumnWidth(hwnd_, index, fitHeader ? LVSCW_AUTOSIZE_USEHEADER : LVSCW_AUTOSIZE);
+}
+
 int TListView::AddItem(const std::string& caption, const std::vector<std::string>& subItems,
                        int imageIndex, LPARAM data) {
   LVITEMA it{};
@@ -62,14 +92,20 @@ int TListView::Count() const {
 }
 
 static std::string ItemText(HWND hwnd, int item, int column) {
-  std::string buf(1024, '\0');
-  LVITEMA it{};
-  it.iSubItem = column;
-  it.pszText = buf.data();
-  it.cchTextMax = (int)buf.size();
-  int n = (int)SendMessageA(hwnd, LVM_GETITEMTEXTA, item, (LPARAM)&it);
-  buf.resize(n < 0 ? 0 : n);
-  return buf;
+  // The view answers with what fits: a text that (nearly) fills the buffer may have been cut,
+  // perhaps before a double-byte character, so it is read again into a larger one.
+  for (size_t size = 1024;; size *= 4) {
+    std::string buf(size, '\0');
+    LVITEMA it{};
+    it.iSubItem = column;
+    it.pszText = buf.data();
+    it.cchTextMax = static_cast<int>(size);
+    const int n = static_cast<int>(SendMessageA(hwnd, LVM_GETITEMTEXTA, item, (LPARAM)&it));
+    if (n + 2 < static_cast<int>(size) || size >= (1u << 20)) {
+      buf.resize(n < 0 ? 0 : static_cast<size_t>(n));
+      return buf;
+    }
+  }
 }
 
 std::string TListView::Caption(int item) const {
@@ -80,11 +116,39 @@ std::string TListView::SubItem(int item, int subItem) const {
   return ItemText(hwnd_, item, subItem + 1);
 }
 
-void TListView::SetSubItem(int item, int subItem, const std::string& text) {
+static void SetItemText(HWND hwnd, int item, int column, const std::string& text) {
   LVITEMA it{};
-  it.iSubItem = subItem + 1;
+  it.iSubItem = column;
   it.pszText = const_cast<char*>(text.c_str());
-  SendMessageA(hwnd_, LVM_SETITEMTEXTA, item, (LPARAM)&it);
+  SendMessageA(hwnd, LVM_SETITEMTEXTA, item, (LPARAM)&it);
+}
+
+void TListView::SetItemCaption(int item, const std::string& text) {
+  SetItemText(hwnd_, item, 0, text);
+}
+
+void TListView::SetSubItem(int item, int subItem, const std::string& text) {
+  SetItemText(hwnd_, item, subItem + 1, text);
+}
+
+int TListView::ItemImage(int item) const {
+  LVITEMA it{};
+  it.mask = LVIF_IMAGE;
+  it.iItem = item;
+  if (!SendMessageA(hwnd_, LVM_GETITEMA, 0, (LPARAM)&it)) return I_IMAGENONE;
+  return it.iImage;
+}
+
+void TListView::SetItemImage(int item, int imageIndex) {
+  LVITEMA it{};
+  it.mask = LVIF_IMAGE;
+  it.iItem = item;
+  it.iImage = imageIndex >= 0 ? imageIndex : I_IMAGENONE;
+  SendMessageA(hwnd_, LVM_SETITEMA, 0, (LPARAM)&it);
+}
+
+void TListView::RedrawItem(int item) {
+  ListView_RedrawItems(hwnd_, item, item);
 }
 
 LPARAM TListView::Data(int item) const {
@@ -138,6 +202,10 @@ void TListView::SetSmallImages(HIMAGELIST images) {
   // The list has one owner, the caller: a view without this style would destroy it too.
   SetWindowLongA(hwnd_, GWL_STYLE, GetWindowLongA(hwnd_, GWL_STYLE) | LVS_SHAREIMAGELISTS);
   ListView_SetImageList(hwnd_, images, LVSIL_SMALL);
+}
+
+HIMAGELIST TListView::SmallImages() const {
+  return ListView_GetImageList(hwnd_, LVSIL_SMALL);
 }
 
 bool TListView::HandleNotify(NMHDR* header, LRESULT&) {

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "Helpers.h"
+#include "system/Handles.h"
 #include "taskmgr/AppListPage.h"
 #include "toolkit/Form.h"
 
@@ -19,6 +22,60 @@ LRESULT CALLBACK RefuseFirstInsert(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     return -1;
   }
   return CallWindowProcA(g_listProc, hwnd, msg, wParam, lParam);
+}
+
+// Counts the writes to rows that show `g_watched` (text or picture).
+HWND g_watched = nullptr;
+int g_writes = 0;
+LRESULT CALLBACK CountRowWrites(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  int item = -1;
+  if (msg == LVM_SETITEMA) item = reinterpret_cast<LVITEMA*>(lParam)->iItem;
+  if (msg == LVM_SETITEMTEXTA) item = static_cast<int>(wParam);
+  if (item >= 0) {
+    LVITEMA it{};
+    it.mask = LVIF_PARAM;
+    it.iItem = item;
+    CallWindowProcA(g_listProc, hwnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+    const auto* record = reinterpret_cast<const TWinInfo*>(it.lParam);
+    if (record && record->Window == g_watched) ++g_writes;
+  }
+  return CallWindowProcA(g_listProc, hwnd, msg, wParam, lParam);
+}
+
+// A picture as a list view shows it: drawn from a 16 x 16 image list onto white.
+std::vector<DWORD> Picture(HIMAGELIST images, int index) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = 16;
+  info.bmiHeader.biHeight = -16;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  TGdiObject<HBITMAP> bitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  TMemoryDC dc(CreateCompatibleDC(nullptr));
+  if (!bitmap || !dc) return {};
+  TSelectGuard hold(dc.get(), bitmap.get());
+  std::memset(bits, 0xFF, 16 * 16 * 4);
+  ImageList_Draw(images, index, dc.get(), 0, 0, ILD_NORMAL);
+  GdiFlush();
+  const auto* pixels = static_cast<const DWORD*>(bits);
+  return std::vector<DWORD>(pixels, pixels + 16 * 16);
+}
+
+// Whether picture `index` of `images` shows `icon` rather than `other`. (An icon copied into a
+// used slot blends its soft edges a little differently from one copied into a new slot.)
+bool ShowsRatherThan(HIMAGELIST images, int index, HICON icon, HICON other) {
+  TImageList fresh;
+  const auto shown = Picture(images, index), wanted = Picture(fresh.Handle(), fresh.AddIcon(icon)),
+             unwanted = Picture(fresh.Handle(), fresh.AddIcon(other));
+  if (shown.empty() || wanted.size() != shown.size() || unwanted.size() != shown.size())
+    return false;
+  int toWanted = 0, toOther = 0;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    toWanted += shown[i] != wanted[i];
+    toOther += shown[i] != unwanted[i];
+  }
+  return toWanted < toOther;
 }
 
 class AppListTab : public testing::Test {
@@ -141,4 +198,45 @@ TEST_F(AppListTab, EachRowHoldsItsOwnRecordAndTheImageListOutlivesTheView) {
   ASSERT_GT(images, 0);
   DestroyWindow(list);
   EXPECT_EQ(ImageList_GetImageCount(tab_->ImageList.Handle()), images);
+}
+
+TEST_F(AppListTab, ATitleOrIconChangeReachesItsRowAndAnUnchangedRowIsNotWritten) {
+  // A window of this test program (its only visible one), showing the icon it was given.
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "VeldorIconChangeTest";
+  RegisterClassA(&wc);
+  HWND window = CreateWindowExA(0, wc.lpszClassName, "icon test before", WS_OVERLAPPED | WS_VISIBLE,
+                                0, 0, 200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  const HICON first = LoadIcon(nullptr, IDI_ERROR), second = LoadIcon(nullptr, IDI_WARNING);
+  SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(first));
+  tab_->RefreshWindowList();
+  const int row = RowOf("icon test before");
+  ASSERT_NE(row, -1);
+  EXPECT_TRUE(ShowsRatherThan(tab_->ImageList.Handle(), List().ItemImage(row), first, second));
+
+  // Nothing changed: the tick does not write to the row.
+  HWND list = List().Handle();
+  g_watched = window;
+  g_writes = 0;
+  g_listProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountRowWrites)));
+  for (int i = 0; i <= List().Count(); ++i) tab_->RefreshWindowList();
+  EXPECT_EQ(g_writes, 0);
+
+  // A new title reaches the row in its place.
+  SetWindowTextA(window, "icon test after");
+  tab_->RefreshWindowList();
+  SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+  EXPECT_EQ(RowOf("icon test after"), row);
+  EXPECT_EQ(RowOf("icon test before"), -1);
+  EXPECT_GT(g_writes, 0);
+
+  // A new icon alone is seen within as many ticks as there are rows.
+  SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(second));
+  for (int i = 0; i <= List().Count(); ++i) tab_->RefreshWindowList();
+  EXPECT_TRUE(ShowsRatherThan(tab_->ImageList.Handle(), List().ItemImage(row), second, first));
+  DestroyWindow(window);
 }
