@@ -4,6 +4,7 @@
 
 #include "system/FileOps.h"
 #include "system/FolderIdentity.h"
+#include "system/ProtectedFolders.h"
 #include "system/Registry.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"

@@ -7,6 +7,10 @@
 
 #include <string>
 
+// Full, long, upper-case form of a path without a trailing "\" ("C:" for a drive root); "" when
+// it cannot be formed.
+std::string CanonicalFolder(const std::string& path);
+
 // What a file or folder is on disk, however it is reached.
 struct TFileIdentity {
   DWORD Volume = 0, High = 0, Low = 0;
@@ -28,8 +32,3 @@ bool SameFileObject(const std::string& a, const std::string& b);
 // True when `folder` lies strictly below `container` on the same local fixed drive, reached
 // from it through real folders only (no step of the way, the folder included, is a link).
 bool IsStrictlyInsideFolder(const std::string& folder, const std::string& container);
-
-// True for the only folders that a path read from the registry may have deleted: strictly inside
-// the Program Files folder or the common program files folder (as above), and no protected folder
-// (ProtectedFolders.h).
-bool IsDeletableProgramFolder(const std::string& folder);

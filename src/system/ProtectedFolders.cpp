@@ -159,22 +159,6 @@ TFixedGuard FixedGuard() {
 
 }  // namespace
 
-std::string CanonicalFolder(const std::string& path) {
-  std::string p = path;
-  for (char& c : p)
-    if (c == '/') c = '\\';  // never the second byte of a double-byte character
-  std::vector<char> full(32768);
-  DWORD n = GetFullPathNameA(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return "";
-  std::string s = ExcludeTrailingBackslash(std::string(full.data(), n));
-  if (s.size() > 2) {  // short 8.3 parts become long ones where the path exists
-    std::vector<char> longer(32768);
-    n = GetLongPathNameA(s.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
-    if (n > 0 && n < longer.size()) s = ExcludeTrailingBackslash(std::string(longer.data(), n));
-  }
-  return AnsiUpperCase(s);
-}
-
 bool IsProtectedFolder(const std::string& folder, bool allowTempFolder) {
   std::string p = folder;
   for (char& c : p)
@@ -202,4 +186,13 @@ bool IsProtectedFolder(const std::string& folder, bool allowTempFolder) {
   std::vector<TGuardedFolder> tempChain;
   AddChain(temp, tempChain);
   return IsOneOf(f, index, tempChain);
+}
+
+bool IsDeletableProgramFolder(const std::string& folder) {
+  if (IsProtectedFolder(folder)) return false;
+  for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILES_COMMON}) {
+    const std::string container = GetSpecialFolder(csidl);
+    if (!container.empty() && IsStrictlyInsideFolder(folder, container)) return true;
+  }
+  return false;
 }

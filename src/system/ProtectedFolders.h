@@ -5,10 +5,6 @@
 
 #include <string>
 
-// Full, long, upper-case form of a path without a trailing "\" ("C:" for a drive root); "" when
-// it cannot be formed.
-std::string CanonicalFolder(const std::string& path);
-
 // True for a folder that must never be emptied or deleted as a whole: any path that is not
 // absolute (drive letter + ":\" or a UNC path), drive and share roots, the Windows, system,
 // Program Files, Common Files and temporary folders, the user and All Users profiles and the
@@ -18,3 +14,8 @@ std::string CanonicalFolder(const std::string& path);
 // `allowTempFolder` the temporary folder itself is not counted (the cleaner empties it), though
 // every other entry, and every folder holding the temporary folder, still is.
 bool IsProtectedFolder(const std::string& folder, bool allowTempFolder = false);
+
+// True for the only folders that a path read from the registry may have deleted: strictly inside
+// the Program Files folder or the common program files folder (FolderIdentity.h), and no protected
+// folder.
+bool IsDeletableProgramFolder(const std::string& folder);
