@@ -63,6 +63,8 @@ struct TFind {
   static bool Holds(T h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
   static void Release(T h) { FindClose(h); }
 };
+// The system functions are wrapped: the address of an imported function is no constant that a
+// template can take.
 inline void DeleteGdiObject(HGDIOBJ h) {
   DeleteObject(h);
 }
