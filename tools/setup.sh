@@ -41,6 +41,19 @@ if [ ${#need[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 
+# A machine without a 32-bit user mode (known once Wine's 32-bit loader is in) builds the tests
+# for x86-64 and runs them with the 64-bit Wine loader.
+if ! bash "$(dirname "$0")/runs-32bit"; then
+  more=()
+  for p in g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev wine64; do
+    have_pkg "$p" || more+=("$p")
+  done
+  if [ ${#more[@]} -gt 0 ]; then
+    echo "setup: this machine cannot run 32-bit code; installing ${more[*]}"
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${more[@]}" >/dev/null
+  fi
+fi
+
 # Wine runs the program with LANG=zh_CN.GBK so ANSI calls use code page 936.
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.gbk$'; then
   grep -q '^zh_CN.GBK GBK' /etc/locale.gen 2>/dev/null || echo 'zh_CN.GBK GBK' | $SUDO tee -a /etc/locale.gen >/dev/null

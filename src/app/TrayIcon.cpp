@@ -12,7 +12,7 @@ WORD MinimizedState = 0;
 namespace {
 const char kTip[] = "Veldor";
 
-// The record's first layout (88 bytes), which every shell version accepts.
+// The record's first layout (88 bytes in a 32-bit program), which every shell version accepts.
 struct TNotifyIconData88 {
   DWORD cbSize;
   HWND hWnd;
@@ -22,7 +22,7 @@ struct TNotifyIconData88 {
   HICON hIcon;
   CHAR szTip[64];
 };
-static_assert(sizeof(TNotifyIconData88) == 88, "first NOTIFYICONDATA layout");
+static_assert(sizeof(TNotifyIconData88) == NOTIFYICONDATAA_V1_SIZE, "first NOTIFYICONDATA layout");
 }  // namespace
 
 bool TrayIcon(bool add, HWND window, HICON icon, const std::string& tip) {
