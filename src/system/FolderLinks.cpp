@@ -11,8 +11,8 @@ namespace {
 // deletes the file, RemoveDirectoryA on a link to an empty folder removes that folder, MoveFileA
 // moves the target, and FILE_FLAG_OPEN_REPARSE_POINT is not honoured. The link itself can only be
 // reached with the Unix calls readlink and unlink, made here directly as Linux system calls of
-// the 32-bit process Wine runs us in. unlink never follows a final link and never removes a
-// folder, so whatever the link points to is out of its reach.
+// the process Wine runs us in (its i386 or x86-64 form). unlink never follows a final link and
+// never removes a folder, so whatever the link points to is out of its reach.
 using TWineGetUnixFileName = char* CDECL(LPCWSTR);
 using TWineGetHostVersion = void CDECL(const char** sysname, const char** release);
 
@@ -28,7 +28,7 @@ const TWineHost& WineHost() {
     h.UnixFileName = DllFunction<TWineGetUnixFileName>("kernel32.dll", "wine_get_unix_file_name");
     h.Wine = h.UnixFileName != nullptr;
     auto hostVersion = DllFunction<TWineGetHostVersion>("ntdll.dll", "wine_get_host_version");
-#if defined(_M_IX86) || defined(__i386__)
+#if defined(_M_IX86) || defined(__i386__) || defined(__x86_64__)
     if (h.Wine && hostVersion) {
       const char* sysname = nullptr;
       const char* release = nullptr;
@@ -55,7 +55,7 @@ std::string UnixPathOf(const std::string& path) {
   return result;
 }
 
-// A Linux system call of the i386 ABI; returns the result or -errno.
+// A Linux system call of the process's ABI; returns the result or -errno.
 long LinuxCall(long number, const void* a, void* b, long c) {
 #if defined(_MSC_VER) && defined(_M_IX86)
   long result;
@@ -72,14 +72,26 @@ long LinuxCall(long number, const void* a, void* b, long c) {
   long result;
   __asm__ __volatile__("int $0x80" : "=a"(result) : "a"(number), "b"(a), "c"(b), "d"(c) : "memory");
   return result;
+#elif defined(__x86_64__)
+  long result;
+  __asm__ __volatile__("syscall"
+                       : "=a"(result)
+                       : "a"(number), "D"(a), "S"(b), "d"(c)
+                       : "rcx", "r11", "memory");
+  return result;
 #else
   (void)number, (void)a, (void)b, (void)c;
   return -38;  // ENOSYS
 #endif
 }
 
+#if defined(__x86_64__)
+constexpr long kSysUnlink = 87;
+constexpr long kSysReadlink = 89;
+#else
 constexpr long kSysUnlink = 10;
 constexpr long kSysReadlink = 85;
+#endif
 
 bool IsUnixLink(const std::string& path) {
   if (!WineHost().LinuxCalls) return false;

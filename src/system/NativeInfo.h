@@ -1,6 +1,7 @@
-// The system records the program reads below the documented API, declared field by field in
-// their 32-bit layout (the program is a 32-bit one; 64-bit Windows hands it the same layout), with
-// every offset the code relies on checked when it compiles.
+// The system records the program reads below the documented API, declared field by field, with
+// every offset the code relies on checked when it compiles. Address-sized fields follow the
+// program's own size: 64-bit Windows hands a 32-bit program the 32-bit layout, and the test build
+// for machines without 32-bit code is a 64-bit program.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +9,11 @@
 #include <cstddef>
 
 namespace native {
+
+// The first value on a 32-bit program, the second on a 64-bit one.
+constexpr size_t kBy(size_t bits32, size_t bits64) {
+  return sizeof(void*) == 4 ? bits32 : bits64;
+}
 
 // Information classes of NtQuerySystemInformation.
 inline constexpr ULONG kBasicInformation = 0;
@@ -20,7 +26,7 @@ inline constexpr LONG kStatusNotImplemented = static_cast<LONG>(0xC0000002);
 inline constexpr LONG kStatusInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 inline constexpr LONG kStatusBufferTooSmall = static_cast<LONG>(0xC0000023);
 
-// Class 0 (exactly 44 bytes).
+// Class 0 (exactly 44 bytes; 64 in a 64-bit program).
 struct TBasicInformation {
   ULONG Reserved;
   ULONG TimerResolution;
@@ -29,22 +35,22 @@ struct TBasicInformation {
   ULONG LowestPhysicalPageNumber;
   ULONG HighestPhysicalPageNumber;
   ULONG AllocationGranularity;
-  ULONG MinimumUserModeAddress;
-  ULONG MaximumUserModeAddress;
-  ULONG ActiveProcessorsAffinityMask;
+  ULONG_PTR MinimumUserModeAddress;
+  ULONG_PTR MaximumUserModeAddress;
+  ULONG_PTR ActiveProcessorsAffinityMask;
   UCHAR NumberOfProcessors;
-  UCHAR Padding[3];
 };
-static_assert(offsetof(TBasicInformation, NumberOfProcessors) == 40);
-static_assert(sizeof(TBasicInformation) == 44);
+static_assert(offsetof(TBasicInformation, NumberOfProcessors) == kBy(40, 56));
+static_assert(sizeof(TBasicInformation) == kBy(44, 64));
 
-// Class 2 (312 bytes); only the idle time, summed over the processors, is read.
+// Class 2 (312 bytes; 344 in a 64-bit program); only the idle time, summed over the processors,
+// is read.
 struct TPerformanceInformation {
   ULONGLONG IdleTime;
-  UCHAR Rest[304];
+  UCHAR Rest[kBy(304, 336)];
 };
 static_assert(offsetof(TPerformanceInformation, IdleTime) == 0);
-static_assert(sizeof(TPerformanceInformation) == 312);
+static_assert(sizeof(TPerformanceInformation) == kBy(312, 344));
 
 // Class 3 (32 bytes).
 struct TTimeOfDayInformation {
@@ -68,33 +74,33 @@ struct TProcessRecord {
   ULONGLONG KernelTime;  // 100-ns units
   USHORT NameLength;     // bytes, without a terminator
   USHORT NameMaximumLength;
-  ULONG NameBuffer;  // address of the UTF-16 name
+  ULONG_PTR NameBuffer;  // address of the UTF-16 name
   LONG BasePriority;
-  ULONG ProcessId;
+  ULONG_PTR ProcessId;
 };
 static_assert(offsetof(TProcessRecord, NextEntryOffset) == 0);
 static_assert(offsetof(TProcessRecord, UserTime) == 40);
 static_assert(offsetof(TProcessRecord, KernelTime) == 48);
 static_assert(offsetof(TProcessRecord, NameLength) == 56);
-static_assert(offsetof(TProcessRecord, NameBuffer) == 60);
-static_assert(offsetof(TProcessRecord, ProcessId) == 68);
-static_assert(sizeof(TProcessRecord) == 72);
+static_assert(offsetof(TProcessRecord, NameBuffer) == kBy(60, 64));
+static_assert(offsetof(TProcessRecord, ProcessId) == kBy(68, 80));
+static_assert(sizeof(TProcessRecord) == kBy(72, 88));
 
-// GetProcessMemoryInfo's counters (40 bytes).
+// GetProcessMemoryInfo's counters (40 bytes; 72 in a 64-bit program).
 struct TMemoryCounters {
   DWORD Size;
   DWORD PageFaultCount;
-  ULONG PeakWorkingSetSize;
-  ULONG WorkingSetSize;
-  ULONG QuotaPeakPagedPoolUsage;
-  ULONG QuotaPagedPoolUsage;
-  ULONG QuotaPeakNonPagedPoolUsage;
-  ULONG QuotaNonPagedPoolUsage;
-  ULONG PagefileUsage;
-  ULONG PeakPagefileUsage;
+  SIZE_T PeakWorkingSetSize;
+  SIZE_T WorkingSetSize;
+  SIZE_T QuotaPeakPagedPoolUsage;
+  SIZE_T QuotaPagedPoolUsage;
+  SIZE_T QuotaPeakNonPagedPoolUsage;
+  SIZE_T QuotaNonPagedPoolUsage;
+  SIZE_T PagefileUsage;
+  SIZE_T PeakPagefileUsage;
 };
-static_assert(offsetof(TMemoryCounters, WorkingSetSize) == 12);
-static_assert(sizeof(TMemoryCounters) == 40);
+static_assert(offsetof(TMemoryCounters, WorkingSetSize) == kBy(12, 16));
+static_assert(sizeof(TMemoryCounters) == kBy(40, 72));
 
 // NtQuerySystemInformation, looked up in ntdll on first use; kStatusNotImplemented when the
 // system lacks it. `returned` may be null.

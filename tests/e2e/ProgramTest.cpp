@@ -29,9 +29,9 @@ std::set<std::string> ImportedLibraries(const std::string& path) {
     return true;
   };
   IMAGE_DOS_HEADER dos{};
-  IMAGE_NT_HEADERS32 nt{};
+  IMAGE_NT_HEADERS nt{};  // the test is built for the program's processor
   if (!at(0, dos) || !at(dos.e_lfanew, nt)) return {};
-  const size_t sections = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
+  const size_t sections = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS, OptionalHeader) +
                           nt.FileHeader.SizeOfOptionalHeader;
   auto fileOffset = [&](DWORD rva) -> size_t {
     for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
