@@ -1,8 +1,8 @@
 // Under WOW64 a 32-bit program's file calls see C:\Windows\System32 redirected to SysWOW64, but a
 // path read from the registry may be written for a 64-bit program, which sees the real one. Such a
 // path is checked both ways, the real file system first. Redirection goes off only on the calling
-// thread, only around the one check, and never around anything that loads a library or runs
-// window messages.
+// thread, only around the one check, never around anything that runs window messages; a library
+// the loader (DllFunction.h) loads meanwhile is still the 32-bit one, as it names that folder.
 #pragma once
 
 #include <windows.h>
