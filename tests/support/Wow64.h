@@ -38,10 +38,11 @@ inline bool Reg64(const std::string& args) {
   return code == 0;
 }
 
-// One REG_SZ value in a view: "HKLM\..." key, "/reg:64" or "/reg:32".
+// One REG_SZ value in a view ("" names the default value): "HKLM\..." key, "/reg:64" or "/reg:32".
 inline bool SeedString(const std::string& key, const std::string& name, const std::string& data,
                        const char* view) {
-  return Reg64("add \"" + key + "\" /v \"" + name + "\" /t REG_SZ /d \"" + data + "\" /f " + view);
+  const std::string value = name.empty() ? "/ve" : "/v \"" + name + "\"";
+  return Reg64("add \"" + key + "\" " + value + " /t REG_SZ /d \"" + data + "\" /f " + view);
 }
 
 inline HKEY OpenIn(HKEY root, const std::string& path, REGSAM view) {
