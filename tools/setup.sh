@@ -14,7 +14,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   rm -f /tmp/.veldor-apt-updated
 fi
 
-pkgs=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev wine wine32:i386
+pkgs=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev wine wine32:i386 wine64
       xvfb xauth x11-apps x11-utils imagemagick locales fonts-wqy-zenhei googletest cmake make
       dpkg-dev nasm python3)
 for p in "${pkgs[@]}"; do have_pkg "$p" || need+=("$p"); done

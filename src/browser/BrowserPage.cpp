@@ -8,6 +8,13 @@
 namespace {
 // Row data: whether the entry's name is exact and so may be deleted.
 const LPARAM kExactName = 1;
+// A toolbar row also keeps the registry view it was listed in, above the exact-name bit.
+LPARAM ToolbarRowData(bool exact, TRegView view) {
+  return exact ? kExactName | (static_cast<LPARAM>(view) << 4) : 0;
+}
+TRegView ViewOfRow(LPARAM data) {
+  return static_cast<TRegView>(data >> 4);
+}
 
 TListViewOptions ExtensionListOptions() {
   TListViewOptions o = TListViewOptions::CheckedRows();
@@ -154,7 +161,8 @@ void TBrowserPage::AddToolbarRow(const std::string& classId, bool exact) {
   Guarded([&] {
     // A name that does not survive the code page would look up some other class: none is shown.
     const std::string description = exact ? Sweeper.ReadClassName(classId) : "";
-    const int row = LvwToolButton.AddItem(description, {classId}, -1, exact ? kExactName : 0);
+    const int row =
+        LvwToolButton.AddItem(description, {classId}, -1, ToolbarRowData(exact, Sweeper.View()));
     if (row < 0) return;
     const std::string server = exact ? ShortServerPath(Sweeper.ReadServerPath(classId)) : "";
     LvwToolButton.SetSubItem(row, 1, server);
@@ -237,12 +245,16 @@ void TBrowserPage::RemoveCheckedMenuExt() {
 void TBrowserPage::RemoveCheckedToolbars() {
   Guarded([&] {
     for (int i = LvwToolButton.Count() - 1; i >= 0; --i) {
-      if (!LvwToolButton.Checked(i) || LvwToolButton.Data(i) != kExactName) continue;
+      const LPARAM data = LvwToolButton.Data(i);
+      if (!LvwToolButton.Checked(i) || !(data & kExactName)) continue;
       const std::string classId = LvwToolButton.SubItem(i, 0);
+      // In the view the row came from; a 64-bit server needs the 64-bit regsvr32 to load it.
+      const TRegView view = ViewOfRow(data);
+      Sweeper.SetView(view);
       // A library of the system serves many classes: only its toolbar entry goes.
       const std::string server = UnregisterableServer(Sweeper.ReadServerPath(classId));
       if (!server.empty())
-        Seams::Processes().RunAndWaitAtMost(Regsvr32Path(), UnregisterCommandLine(server),
+        Seams::Processes().RunAndWaitAtMost(Regsvr32Path(view), UnregisterCommandLine(server, view),
                                             kUnregisterWaitMs);
       else
         Sweeper.DeleteToolbar(classId);

@@ -35,12 +35,10 @@ bool ParseInteger(const std::string& text, int& value) {
   return true;
 }
 
-}  // namespace
-
-bool WriteRegistryValue(HKEY root, const std::string& keyPath, int kind, const std::string& data,
-                        const std::string& valueName) {
+bool WriteInView(HKEY root, const std::string& keyPath, int kind, const std::string& data,
+                 const std::string& valueName) {
   try {
-    TRegistry reg;
+    TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);
     reg.SetRootKey(root);
     reg.OpenKey(keyPath, true);
     if (kind == kRegText) {
@@ -55,6 +53,19 @@ bool WriteRegistryValue(HKEY root, const std::string& keyPath, int kind, const s
   } catch (...) {
   }
   return false;
+}
+
+}  // namespace
+
+bool WriteRegistryValue(HKEY root, const std::string& keyPath, int kind, const std::string& data,
+                        const std::string& valueName) {
+  // The machine's settings are read by the 64-bit browser in one registry view and by the 32-bit
+  // one in the other: each gets the value (by its real path, opened in the 64-bit view).
+  if (root != HKEY_LOCAL_MACHINE) return WriteInView(root, keyPath, kind, data, valueName);
+  bool all = true;
+  for (TRegView view : MachineViews())
+    all = WriteInView(root, ViewKeyPath(view, keyPath), kind, data, valueName) && all;
+  return all;
 }
 
 bool RepairInternetExplorer() {

@@ -12,8 +12,9 @@ constexpr int kRegInteger = 1;  // REG_DWORD, the data text read as a decimal nu
 // The home page written as the browser's search engine.
 extern const char kSearchEngineAddress[];
 
-// One guarded write: opens (creating) `keyPath` below `root` and writes the value. False on any
-// failure, a data text that is not a number for kRegInteger, or an unknown kind.
+// One guarded write: opens (creating) `keyPath` below `root` and writes the value; below
+// HKEY_LOCAL_MACHINE in every registry view (both on 64-bit Windows). False on any failure, a
+// data text that is not a number for kRegInteger, or an unknown kind.
 bool WriteRegistryValue(HKEY root, const std::string& keyPath, int kind, const std::string& data,
                         const std::string& valueName);
 

@@ -38,7 +38,14 @@ TIESweeper::TIESweeper() : reg_(KEY_ALL_ACCESS) {}
 
 TIESweeper::~TIESweeper() = default;
 
+bool TIESweeper::OpenInView(HKEY root, const std::string& path) {
+  reg_.SetView(view_);
+  reg_.SetRootKey(root);
+  return reg_.OpenKey(path, false);
+}
+
 bool TIESweeper::DeleteMenuExt(const std::string& keyName) {
+  reg_.SetView(TRegView::Own);  // the user's keys are the same in both views
   reg_.SetRootKey(HKEY_CURRENT_USER);
   if (!reg_.OpenKey(kMenuExtKey, false)) return false;
   if (!FindExactName(ListSubKeyNames(reg_.CurrentKey()), keyName)) return false;
@@ -46,15 +53,13 @@ bool TIESweeper::DeleteMenuExt(const std::string& keyName) {
 }
 
 bool TIESweeper::DeleteToolbar(const std::string& valueName) {
-  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (!reg_.OpenKey(kToolbarKey, false)) return false;
+  if (!OpenInView(HKEY_LOCAL_MACHINE, kToolbarKey)) return false;
   if (!FindExactName(ListValueNames(reg_.CurrentKey()), valueName)) return false;
   return reg_.DeleteValue(valueName);
 }
 
 bool TIESweeper::DeleteExtension(const std::string& keyName) {
-  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (!reg_.OpenKey(kExtensionsKey, false)) return false;
+  if (!OpenInView(HKEY_LOCAL_MACHINE, kExtensionsKey)) return false;
   if (!FindExactName(ListSubKeyNames(reg_.CurrentKey()), keyName)) return false;
   return reg_.DeleteKey(keyName);
 }
@@ -97,8 +102,7 @@ std::string TIESweeper::ReadText(const std::string& valueName) {
 }
 
 bool TIESweeper::OpenClassKey(const std::string& classId) {
-  reg_.SetRootKey(HKEY_CLASSES_ROOT);
-  if (!IsSingleKeyName(classId) || !reg_.OpenKey("\\CLSID", false)) return false;
+  if (!IsSingleKeyName(classId) || !OpenInView(HKEY_CLASSES_ROOT, "\\CLSID")) return false;
   return reg_.KeyExists(classId) && reg_.OpenKey(classId, false);
 }
 
@@ -123,8 +127,7 @@ std::string TIESweeper::ReadServerPath(const std::string& classId) {
 }
 
 bool TIESweeper::OpenExtensionKey(const std::string& keyName) {
-  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
-  return IsSingleKeyName(keyName) && reg_.OpenKey(kExtensionsKey, false) &&
+  return IsSingleKeyName(keyName) && OpenInView(HKEY_LOCAL_MACHINE, kExtensionsKey) &&
          reg_.KeyExists(keyName) && reg_.OpenKey(keyName, false);
 }
 
@@ -141,11 +144,12 @@ std::string TIESweeper::ReadButtonText(const std::string& keyName) {
 }
 
 void TIESweeper::EnumMenuExt() {
-  reg_.CloseKey();
+  reg_.SetView(TRegView::Own);
   reg_.SetRootKey(HKEY_CURRENT_USER);
   if (!reg_.OpenKey(kMenuExtKey, false)) return;
   const std::vector<TRegName> names = ListSubKeyNames(reg_.CurrentKey());
   for (const TRegName& name : names) {
+    reg_.SetView(TRegView::Own);
     reg_.SetRootKey(HKEY_CURRENT_USER);
     std::string text;
     // Opened by its real name: the shown one may stand for another key, or none.
@@ -159,19 +163,25 @@ void TIESweeper::EnumMenuExt() {
 }
 
 void TIESweeper::EnumToolbar() {
-  reg_.CloseKey();
-  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (!reg_.OpenKey(kToolbarKey, false)) return;
-  const std::vector<TRegName> names = ListValueNames(reg_.CurrentKey());
-  for (const TRegName& name : names)
-    if (OnToolbar) OnToolbar(this, name.Name, name.Exact);
+  for (TRegView view : MachineViews()) {
+    view_ = view;
+    if (!OpenInView(HKEY_LOCAL_MACHINE, kToolbarKey)) continue;
+    const std::vector<TRegName> names = ListValueNames(reg_.CurrentKey());
+    for (const TRegName& name : names) {
+      view_ = view;  // a handler may have looked elsewhere
+      if (OnToolbar) OnToolbar(this, name.Name, name.Exact);
+    }
+  }
 }
 
 void TIESweeper::EnumExtensions() {
-  reg_.CloseKey();
-  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (!reg_.OpenKey(kExtensionsKey, false)) return;
-  const std::vector<TRegName> names = ListSubKeyNames(reg_.CurrentKey());
-  for (const TRegName& name : names)
-    if (OnExtension) OnExtension(this, name.Name, name.Exact);
+  for (TRegView view : MachineViews()) {
+    view_ = view;
+    if (!OpenInView(HKEY_LOCAL_MACHINE, kExtensionsKey)) continue;
+    const std::vector<TRegName> names = ListSubKeyNames(reg_.CurrentKey());
+    for (const TRegName& name : names) {
+      view_ = view;
+      if (OnExtension) OnExtension(this, name.Name, name.Exact);
+    }
+  }
 }

@@ -33,6 +33,11 @@ class TIESweeper {
   TNameEvent OnExtension;   // one call per subkey of the extensions key
   TMenuExtEvent OnMenuExt;  // one call per subkey of the menu-extension key
 
+  // The registry view the toolbar and extension calls work in. The machine's keys are listed in
+  // every view (both on 64-bit Windows): while an event of them runs, View() is the row's view.
+  TRegView View() const { return view_; }
+  void SetView(TRegView view) { view_ = view; }
+
   // Each deletes only an entry whose name it lists exactly; false when nothing was deleted.
   bool DeleteMenuExt(const std::string& keyName);
   bool DeleteToolbar(const std::string& valueName);
@@ -61,5 +66,9 @@ class TIESweeper {
   bool OpenExtensionKey(const std::string& keyName);
   std::string ReadText(const std::string& valueName);
 
+  // Opens `path` below the root in the current view.
+  bool OpenInView(HKEY root, const std::string& path);
+
   TRegistry reg_;
+  TRegView view_ = TRegView::Own;
 };

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/FileWay.h"
+#include "system/FsRedirection.h"
 #include "system/SysUtils.h"
 
 bool IsAbsolutePath(const std::string& path) {
@@ -14,8 +15,9 @@ bool IsAbsolutePath(const std::string& path) {
   return path.size() > 2 && path[0] == '\\' && path[1] == '\\';
 }
 
-std::string ShortServerPath(const std::string& path) {
-  if (!IsAbsolutePath(path)) return "";
+namespace {
+
+std::string ShortPathHere(const std::string& path) {
   const DWORD attrs = GetFileAttributesA(path.c_str());
   if (attrs == INVALID_FILE_ATTRIBUTES || (attrs & FILE_ATTRIBUTE_DIRECTORY)) return "";
   std::vector<char> buf(MAX_PATH, '\0');
@@ -27,25 +29,49 @@ std::string ShortServerPath(const std::string& path) {
   }
 }
 
+std::string UnregisterableHere(const std::string& path) {
+  if (ShortPathHere(path).empty() || ReachedThroughLink(path) || LiesInWindowsFolder(path))
+    return "";
+  return path;
+}
+
+}  // namespace
+
+std::string ShortServerPath(const std::string& path) {
+  if (!IsAbsolutePath(path)) return "";
+  std::string found;
+  RunWithoutRedirection([&] { found = ShortPathHere(path); });
+  return found.empty() ? ShortPathHere(path) : found;
+}
+
 bool LiesInWindowsFolder(const std::string& path) {
   return FileLiesInFolder(path, ExcludeTrailingBackslash(GetWindowsDir()));
 }
 
 std::string UnregisterableServer(const std::string& path) {
-  if (ShortServerPath(path).empty() || ReachedThroughLink(path) || LiesInWindowsFolder(path))
-    return "";
-  return path;
+  if (!IsAbsolutePath(path)) return "";
+  bool foundReal = false;
+  std::string server;
+  RunWithoutRedirection([&] {
+    foundReal = !ShortPathHere(path).empty();
+    if (foundReal) server = UnregisterableHere(path);
+  });
+  return foundReal ? server : UnregisterableHere(path);
 }
 
-std::string Regsvr32Path() {
+std::string Regsvr32Path(TRegView view) {
+  if (view == TRegView::Bit64 && IsWow64()) {
+    const std::string native = NativeSystemDir();
+    return native.empty() ? "" : native + "regsvr32.exe";
+  }
   char dir[MAX_PATH] = "";
   const UINT n = GetSystemDirectoryA(dir, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return "";
   return IncludeTrailingBackslash(dir) + "regsvr32.exe";
 }
 
-std::string UnregisterCommandLine(const std::string& server) {
+std::string UnregisterCommandLine(const std::string& server, TRegView view) {
   std::string line(1, '"');
-  line.append(Regsvr32Path()).append("\" /u /s \"").append(server).append(1, '"');
+  line.append(Regsvr32Path(view)).append("\" /u /s \"").append(server).append(1, '"');
   return line;
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 #include "system/Registry.h"
 
 const char kParkingRoot[] = "\\SOFTWARE\\Classes\\CLSIDBAK";
@@ -9,8 +11,10 @@ const char kParkingRoot[] = "\\SOFTWARE\\Classes\\CLSIDBAK";
 namespace {
 const char kClassRoot[] = "\\SOFTWARE\\Classes\\CLSID";
 
+// A component's keys are named by their real paths and opened in the 64-bit view, which reaches
+// the 32-bit view's keys below Wow6432Node too; on 32-bit Windows there is one view.
 bool OpensWithFullAccess(const std::string& path) {
-  TRegistry reg;
+  TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
   return reg.OpenKey(path, false);
 }
@@ -18,14 +22,42 @@ bool OpensWithFullAccess(const std::string& path) {
 enum class TMove { Absent, Done, Failed };
 
 // Moves `from` to `to` when `from` opens. A target that already exists is left as it is, and so is
-// the source: that counts as done. A move that fails changes neither key.
-TMove MoveWhenPresent(const std::string& from, const std::string& to) {
-  TRegistry reg;
+// the source: that counts as done. A move that fails changes neither key. `moved` tells whether
+// anything was moved.
+TMove MoveWhenPresent(const std::string& from, const std::string& to, bool& moved) {
+  moved = false;
+  TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
   if (!reg.OpenKey(from, false)) return TMove::Absent;
   reg.CloseKey();
   if (reg.KeyExists(to)) return TMove::Done;
-  return reg.MoveKey(from, to) ? TMove::Done : TMove::Failed;
+  moved = reg.MoveKey(from, to);
+  return moved ? TMove::Done : TMove::Failed;
+}
+
+// Moves the key in every registry view where it is there, the parking key mirroring the view
+// ("...\Classes\Wow6432Node\CLSIDBAK" for the 32-bit one). Done only when every view that holds
+// it moved; when one fails, those moved here go back, so the class stays registered as it was in
+// every view rather than in some.
+TMove MoveInEveryView(const std::string& from, const std::string& to) {
+  std::vector<std::pair<std::string, std::string>> moved;
+  bool any = false;
+  for (TRegView view : MachineViews()) {
+    const std::string source = ViewKeyPath(view, from), target = ViewKeyPath(view, to);
+    bool didMove = false;
+    const TMove r = MoveWhenPresent(source, target, didMove);
+    if (r == TMove::Failed) {
+      for (const auto& [back, away] : moved) {
+        TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        reg.MoveKey(away, back);
+      }
+      return TMove::Failed;
+    }
+    if (didMove) moved.emplace_back(source, target);
+    any = any || r == TMove::Done;
+  }
+  return any ? TMove::Done : TMove::Absent;
 }
 
 std::string JoinSelected(const std::vector<TComponent>& components,
@@ -67,11 +99,13 @@ void AppendResult(std::string& text, const std::string& message) {
 }
 
 bool ComponentImmunised(const TComponent& c) {
-  return !OpensWithFullAccess(c.ClassKey);
+  for (TRegView view : MachineViews())
+    if (OpensWithFullAccess(ViewKeyPath(view, c.ClassKey))) return false;
+  return true;
 }
 
 std::string ImmuniseComponent(const TComponent& c) {
-  switch (MoveWhenPresent(c.ClassKey, c.ParkingKey)) {
+  switch (MoveInEveryView(c.ClassKey, c.ParkingKey)) {
     case TMove::Done:
       return c.Label + "免疫成功";
     case TMove::Failed:
@@ -82,7 +116,7 @@ std::string ImmuniseComponent(const TComponent& c) {
 }
 
 std::string RestoreComponent(const TComponent& c) {
-  switch (MoveWhenPresent(c.ParkingKey, c.ClassKey)) {
+  switch (MoveInEveryView(c.ParkingKey, c.ClassKey)) {
     case TMove::Done:
       return c.Label + "取消免疫成功";
     case TMove::Failed:
@@ -103,11 +137,22 @@ std::string RestoreComponents(const std::vector<TComponent>& components,
 }
 
 bool CleanUpParkingRoot(const std::string& parkingRoot) {
-  TRegistry reg;
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (!reg.OpenKey(parkingRoot, false)) return false;
-  TRegKeyInfo info;
-  if (!reg.GetKeyInfo(info) || info.NumSubKeys != 0 || info.NumValues != 0) return false;
-  reg.CloseKey();
-  return reg.DeleteKey(parkingRoot);
+  bool removed = false, left = false;
+  for (TRegView view : MachineViews()) {
+    const std::string root = ViewKeyPath(view, parkingRoot);
+    TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!reg.OpenKey(root, false)) continue;
+    TRegKeyInfo info;
+    if (!reg.GetKeyInfo(info) || info.NumSubKeys != 0 || info.NumValues != 0) {
+      left = true;
+      continue;
+    }
+    reg.CloseKey();
+    if (reg.DeleteKey(root))
+      removed = true;
+    else
+      left = true;
+  }
+  return removed && !left;
 }

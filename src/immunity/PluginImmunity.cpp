@@ -15,10 +15,13 @@ int SetFlags(const std::vector<TPlugin>& plugins, const std::vector<bool>& check
   int count = 0;
   for (size_t i = 0; i < plugins.size() && i < checked.size(); ++i) {
     if (!checked[i]) continue;
-    TRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (reg.OpenKey(PluginKeyPath(plugins[i].ClassId), create))
-      reg.WriteInteger(kCompatibilityFlags, flags);
+    // The 64-bit browser reads the 64-bit view, the 32-bit one its own: both carry the flags.
+    for (TRegView view : MachineViews()) {
+      TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);
+      reg.SetRootKey(HKEY_LOCAL_MACHINE);
+      if (reg.OpenKey(ViewKeyPath(view, PluginKeyPath(plugins[i].ClassId)), create))
+        reg.WriteInteger(kCompatibilityFlags, flags);
+    }
     ++count;  // a key that cannot be opened still counts as handled
   }
   return count;
@@ -44,9 +47,18 @@ int CancelPlugins(const std::vector<TPlugin>& plugins, const std::vector<bool>& 
 }
 
 bool ReadPluginState(const TPlugin& plugin, bool& immunised) {
-  TRegistry reg;
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (!reg.OpenKey(PluginKeyPath(plugin.ClassId), false)) return false;
-  immunised = reg.ReadInteger(kCompatibilityFlags) == kKillBit;
+  bool opened = false, all = true;
+  for (TRegView view : MachineViews()) {
+    TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (!reg.OpenKey(ViewKeyPath(view, PluginKeyPath(plugin.ClassId)), false)) {
+      all = false;  // a browser of this view still loads the plug-in
+      continue;
+    }
+    opened = true;
+    if (reg.ReadInteger(kCompatibilityFlags) != kKillBit) all = false;
+  }
+  if (!opened) return false;
+  immunised = all;
   return true;
 }

@@ -1,6 +1,8 @@
 // The system registry editor, which writes and reads every registration file for this program:
 // "/e file" exports the whole registry into the file, "/c file" imports one. The editor is started
-// by its full path in the Windows folder, the file name quoted, and waited for.
+// by its full path in the Windows folder, the file name quoted, and waited for. On 64-bit Windows
+// that is the 64-bit editor, whose export holds both registry views (the one in System32 would be
+// redirected to the 32-bit editor, which sees only its own view).
 #pragma once
 
 #include <windows.h>

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "regclean/RegText.h"
+#include "system/FsRedirection.h"
 #include "system/Text.h"
 
 namespace {
@@ -37,9 +38,10 @@ bool IsValidPathRefW(const std::wstring& s) {
   if (s.size() >= MAX_PATH) return true;
   if (DriveTypeOf(drive) != DRIVE_FIXED) return true;
   // Attributes answer for files and folders alike without entering any folder, so the process's
-  // current directory stays where other features expect it.
-  if (GetFileAttributesW(s.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-  const DWORD error = GetLastError();
+  // current directory stays where other features expect it. A 64-bit program's path names the
+  // real system folder: missing only when missing both ways.
+  DWORD error = 0;
+  if (FileAttributesEitherWay(s, error) != INVALID_FILE_ATTRIBUTES) return true;
   return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
 

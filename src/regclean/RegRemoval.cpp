@@ -6,15 +6,18 @@
 #include "regclean/RegText.h"
 #include "regclean/RegUndoWriter.h"
 #include "system/RegValue.h"
+#include "system/RegView.h"
 #include "system/Registry.h"
 #include "system/SysUtils.h"
 #include "system/Text.h"
 
 namespace {
 
+// By the real path the walk found it under, in the 64-bit view that names every key so.
 bool OpenHitKey(const TRegHit& hit, TKeyHandle& key) {
   return RegOpenKeyExW(hit.Root, hit.KeyPath.c_str(), REG_OPTION_OPEN_LINK,
-                       KEY_QUERY_VALUE | KEY_SET_VALUE, key.out()) == ERROR_SUCCESS;
+                       KEY_QUERY_VALUE | KEY_SET_VALUE | RegViewFlag(TRegView::Bit64),
+                       key.out()) == ERROR_SUCCESS;
 }
 
 bool StillHoldsIn(HKEY key, const TRegHit& hit) {

@@ -5,15 +5,18 @@
 #include "regclean/RegText.h"
 #include "regclean/RegUndoWriter.h"
 #include "system/RegNameEnum.h"
+#include "system/RegView.h"
 #include "system/Text.h"
 
 namespace {
 
 // Opens a key as itself: a registry link is opened as the link key, which holds no subkeys and
-// no string values, so the walk never follows one (and a link cycle cannot trap it).
+// no string values, so the walk never follows one (and a link cycle cannot trap it). Keys are
+// opened in the 64-bit view on 64-bit Windows, where the 32-bit view's keys lie below Wow6432Node:
+// every value is met once, under its real path (RegRemoval opens it by that path again).
 bool OpenNoFollow(HKEY base, const std::wstring& sub, TKeyHandle& out) {
-  return RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, out.out()) ==
-         ERROR_SUCCESS;
+  return RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK,
+                       KEY_ALL_ACCESS | RegViewFlag(TRegView::Bit64), out.out()) == ERROR_SUCCESS;
 }
 
 // The text of stored string data up to its first NUL (or its end when it has none).
@@ -61,7 +64,8 @@ void TRegWalker::ScanInvalidRefs(const std::vector<TRegScanRoot>& roots) {
     TKeyHandle key;
     // A start key that cannot be opened yields no hits for its root.
     if (start.Wide.empty()) {
-      if (RegOpenKeyExW(root.Root, nullptr, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
+      if (RegOpenKeyExW(root.Root, nullptr, 0, KEY_ALL_ACCESS | RegViewFlag(TRegView::Bit64),
+                        key.out()) != ERROR_SUCCESS)
         continue;
     } else if (!OpenNoFollow(root.Root, start.Wide, key)) {
       continue;

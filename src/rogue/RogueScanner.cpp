@@ -4,6 +4,7 @@
 
 #include "system/FileOps.h"
 #include "system/FolderIdentity.h"
+#include "system/ProgramFolders.h"
 #include "system/ProtectedFolders.h"
 #include "system/Registry.h"
 #include "system/Seams.h"
@@ -34,19 +35,35 @@ std::string UninstallCommandDir(const std::string& command) {
   return ExtractFilePath(command);
 }
 
+std::vector<std::string> RogueProgramFolders(const std::string& folderName) {
+  std::vector<std::string> folders;
+  for (const std::string& programFiles : ProgramFilesFolders())
+    folders.push_back(
+        IncludeTrailingBackslash(IncludeTrailingBackslash(programFiles) + folderName));
+  return folders;
+}
+
+std::vector<std::string> RogueUninstallKeys(const std::string& keyPath) {
+  std::vector<std::string> keys;
+  for (TRegView view : MachineViews()) {
+    const std::string key = ViewKeyPath(view, keyPath);
+    TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    if (reg.OpenKey(key, false)) keys.push_back(key);
+  }
+  return keys;
+}
+
 bool IsRoguePresent(const TRogueDefinition& definition) {
   // An empty path would name the root itself (HKEY_LOCAL_MACHINE, Program Files): never a finding.
   if (definition.KeyPath.empty()) return false;
   switch (definition.Kind) {
-    case kRogueKindUninstallKey: {
-      TRegistry reg(KEY_ALL_ACCESS);
-      reg.SetRootKey(HKEY_LOCAL_MACHINE);
-      return reg.OpenKey(definition.KeyPath, false);
-    }
-    case kRogueKindProgramFolder: {
-      std::string folder = RogueProgramFolder(definition.KeyPath);
-      return !folder.empty() && DirectoryExists(folder);
-    }
+    case kRogueKindUninstallKey:
+      return !RogueUninstallKeys(definition.KeyPath).empty();
+    case kRogueKindProgramFolder:
+      for (const std::string& folder : RogueProgramFolders(definition.KeyPath))
+        if (DirectoryExists(folder)) return true;
+      return false;
     default:
       return false;
   }
@@ -79,43 +96,57 @@ void DeleteRogueExtraKeys() {
   }
 }
 
+namespace {
+
+// Starts the uninstaller a key names (its real path in the 64-bit view) and deletes its folder.
+void RemoveByUninstallKey(const std::string& key, TRogueRemoval& done) {
+  TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg.OpenKey(key, false)) return;
+  if (!reg.ValueExists(kUninstallValue)) return;
+  std::string command = reg.ReadString(kUninstallValue);
+  reg.CloseKey();
+  if (command.empty()) return;
+  Seams::Processes().WinExec(command, SW_HIDE);
+  done.UninstallerStarted = true;
+  done.Command = command;
+  // The uninstaller is not waited for: its folder goes at once, but only when it is a program's
+  // own folder inside Program Files. A command may name any folder at all (the system folder, a
+  // network share, the host's files through a drive letter); such a folder is left alone.
+  const std::string dir = UninstallCommandDir(command);
+  if (!dir.empty() && IsDeletableProgramFolder(dir)) {
+    done.DeletedTree = dir;
+    DeleteDirectoryTree(dir);
+  }
+}
+
+void RemoveProgramFolder(const std::string& folder, TRogueRemoval& done) {
+  if (folder.empty() || !DirectoryExists(folder)) return;
+  // Quoted, so that no "C:\Program.exe" runs in its place; a missing uninstaller starts nothing
+  // and the folder still goes.
+  if (FileExists(folder + kFolderUninstaller)) {
+    done.Command = "\"" + folder + kFolderUninstaller + "\"";
+    Seams::Processes().WinExec(done.Command, SW_SHOW);
+    done.UninstallerStarted = true;
+  }
+  done.DeletedTree = folder;
+  DeleteDirectoryTree(folder);
+}
+
+}  // namespace
+
 TRogueRemoval RemoveRogue(const std::string& relationValue) {
   TRogueRemoval done;
   TRogueRelation r = SplitRelationValue(relationValue);
   if (r.Id == kRogueExtraKeyId) DeleteRogueExtraKeys();
   if (r.KeyPath.empty()) return done;
 
+  // On 64-bit Windows the program may be installed in either view and either program folder.
   if (r.Kind == kRogueKindUninstallKey) {
-    TRegistry reg(KEY_ALL_ACCESS);
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (!reg.OpenKey(r.KeyPath, false)) return done;
-    if (!reg.ValueExists(kUninstallValue)) return done;
-    std::string command = reg.ReadString(kUninstallValue);
-    reg.CloseKey();
-    if (command.empty()) return done;
-    Seams::Processes().WinExec(command, SW_HIDE);
-    done.UninstallerStarted = true;
-    done.Command = command;
-    // The uninstaller is not waited for: its folder goes at once, but only when it is a program's
-    // own folder inside Program Files. A command may name any folder at all (the system folder, a
-    // network share, the host's files through a drive letter); such a folder is left alone.
-    const std::string dir = UninstallCommandDir(command);
-    if (!dir.empty() && IsDeletableProgramFolder(dir)) {
-      done.DeletedTree = dir;
-      DeleteDirectoryTree(dir);
-    }
+    for (const std::string& key : RogueUninstallKeys(r.KeyPath)) RemoveByUninstallKey(key, done);
   } else if (r.Kind == kRogueKindProgramFolder) {
-    std::string folder = RogueProgramFolder(r.KeyPath);
-    if (folder.empty() || !DirectoryExists(folder)) return done;
-    // Quoted, so that no "C:\Program.exe" runs in its place; a missing uninstaller starts nothing
-    // and the folder still goes.
-    if (FileExists(folder + kFolderUninstaller)) {
-      done.Command = "\"" + folder + kFolderUninstaller + "\"";
-      Seams::Processes().WinExec(done.Command, SW_SHOW);
-      done.UninstallerStarted = true;
-    }
-    done.DeletedTree = folder;
-    DeleteDirectoryTree(folder);
+    for (const std::string& folder : RogueProgramFolders(r.KeyPath))
+      RemoveProgramFolder(folder, done);
   }
   return done;
 }

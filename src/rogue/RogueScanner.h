@@ -23,13 +23,19 @@ constexpr int kRogueExtraKeyId = 3;
 
 // Program Files + `folderName` + "\"; "" when Program Files cannot be resolved.
 std::string RogueProgramFolder(const std::string& folderName);
+// The same in every program folder (both on 64-bit Windows, ProgramFolders.h), this program's
+// first.
+std::vector<std::string> RogueProgramFolders(const std::string& folderName);
+// The real paths (as the 64-bit view names them) of the uninstall key below HKEY_LOCAL_MACHINE in
+// every registry view where it opens with full access.
+std::vector<std::string> RogueUninstallKeys(const std::string& keyPath);
 // The directory part of an uninstall command as written (quotes and arguments included): up to
 // and including its last "\" or ":"; "" when it has neither.
 std::string UninstallCommandDir(const std::string& command);
 
 // True when the split definition's program is installed: kind 11 when its key below
-// HKEY_LOCAL_MACHINE opens with full access (without being created), kind 33 when its folder
-// exists below Program Files. Any other kind is never present.
+// HKEY_LOCAL_MACHINE opens with full access (without being created) in either registry view, kind
+// 33 when its folder exists below either Program Files folder. Any other kind is never present.
 bool IsRoguePresent(const TRogueDefinition& definition);
 
 // Checks each record in order. `checking` hears each definition's name before it is checked,
@@ -49,7 +55,8 @@ struct TRogueRemoval {
 // Deletes the extra keys of id 3 that exist; a failure on one key does not stop the others.
 void DeleteRogueExtraKeys();
 
-// Removes the program a relation value names: id 3's extra keys; kind 11: the key's
+// Removes the program a relation value names, in every registry view and program folder where it
+// is (the fields below then tell of the last): id 3's extra keys; kind 11: the key's
 // "UninstallString" is started hidden and its directory part deleted when that is a program's own
 // folder inside Program Files (IsDeletableProgramFolder), left alone otherwise; kind 33: the
 // folder's "Uninstall.exe", when it exists, is started shown by its quoted path and the folder

@@ -37,6 +37,11 @@ std::string WideText(HKEY key, const std::wstring& name) {
   return NarrowFrom(data.substr(0, data.find(L'\0')));
 }
 
+// The real path of a source's key in a view; the user's keys are the same in both.
+std::string KeyPathIn(const TStartupSource& source, TRegView view) {
+  return source.Root == HKEY_LOCAL_MACHINE ? ViewKeyPath(view, source.KeyPath) : source.KeyPath;
+}
+
 // The one real name that `name` stands for exactly; nullptr when none does.
 const std::wstring* ExactName(const std::vector<std::wstring>& names, const std::string& name) {
   for (const std::wstring& wide : names) {
@@ -58,17 +63,26 @@ const std::vector<TStartupSource>& StartupRegistrySources() {
   return sources;
 }
 
-std::string StartupLocation(const TStartupSource& source) {
-  return std::string(source.RootName) + "\\" + source.KeyPath + "," + source.Code;
+std::string StartupLocation(const TStartupSource& source, TRegView view) {
+  return std::string(source.RootName) + "\\" + KeyPathIn(source, view) + "," + source.Code;
 }
 
-void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink& add) {
+std::vector<TRegView> StartupViews(const TStartupSource& source) {
+  if (source.Root == HKEY_LOCAL_MACHINE) return MachineViews();
+  return {TRegView::Own};
+}
+
+void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink& add,
+                                TRegView view) {
   // Listing needs no write access, so users without administrator rights still see the
-  // HKEY_LOCAL_MACHINE entries.
-  TRegistry reg(KEY_READ);
+  // HKEY_LOCAL_MACHINE entries. The key is opened by its real path in the 64-bit view, which
+  // reaches the 32-bit view's key too.
+  TRegistry reg(KEY_READ, TRegView::Bit64);
   reg.SetRootKey(source.Root);
-  if (!reg.OpenKey(std::string("\\") + source.KeyPath, false)) return;
-  const std::string location = StartupLocation(source);
+  std::string path = "\\";
+  path += KeyPathIn(source, view);
+  if (!reg.OpenKey(path, false)) return;
+  const std::string location = StartupLocation(source, view);
   for (const std::wstring& name : WideNamesOf(reg.CurrentKey())) {
     TStartupEntry entry;
     entry.Name = NarrowFrom(name, &entry.Exact);
@@ -98,7 +112,7 @@ void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add
 
 void EnumStartupEntries(const TStartupSink& add) {
   for (const TStartupSource& source : StartupRegistrySources())
-    EnumStartupRegistryEntries(source, add);
+    for (TRegView view : StartupViews(source)) EnumStartupRegistryEntries(source, add, view);
   EnumStartupFolderEntries(GetSpecialFolder(kCsidlStartup), add);
 }
 
@@ -110,7 +124,7 @@ std::vector<TStartupEntry> ListStartupEntries() {
 
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name) {
   try {
-    TRegistry reg;  // full access
+    TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);  // the real path reaches either view
     reg.SetRootKey(root);
     if (!reg.OpenKey("\\" + keyPath, false)) return false;
     // By the real name: the ANSI call would turn "?" back into another value's name.
@@ -146,7 +160,11 @@ bool DeleteStartupEntry(const std::string& name, const std::string& location) {
   const std::string code = StartupLocationCode(location);
   if (code == kStartupFolderCode)
     return DeleteStartupFolderEntry(GetSpecialFolder(kCsidlStartup), name);
+  // The location names the key, and so the view: a value of the same name in the other view is
+  // another entry, which stays.
   for (const TStartupSource& source : StartupRegistrySources())
-    if (code == source.Code) return DeleteRegistryValue(source.Root, source.KeyPath, name);
+    for (TRegView view : StartupViews(source))
+      if (code == source.Code && location == StartupLocation(source, view))
+        return DeleteRegistryValue(source.Root, KeyPathIn(source, view), name);
   return false;
 }

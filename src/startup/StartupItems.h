@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "system/RegView.h"
+
 struct TStartupSource {
   HKEY Root;
   const char* RootName;
@@ -18,8 +20,13 @@ struct TStartupSource {
 
 // The five registry sources in listing order.
 const std::vector<TStartupSource>& StartupRegistrySources();
-// "HKEY_LOCAL_MACHINE\Software\...\Run,00" and so on.
-std::string StartupLocation(const TStartupSource& source);
+// "HKEY_LOCAL_MACHINE\Software\...\Run,00" and so on. A key of HKEY_LOCAL_MACHINE is named in
+// `view` by its real path: "...\Software\Wow6432Node\...,00" for the 32-bit view on 64-bit
+// Windows.
+std::string StartupLocation(const TStartupSource& source, TRegView view = TRegView::Own);
+// The views a source is listed in: both on 64-bit Windows for HKEY_LOCAL_MACHINE, one otherwise
+// (the user's keys are shared by both).
+std::vector<TRegView> StartupViews(const TStartupSource& source);
 
 inline constexpr char kStartupFolderCode[] = "09";
 inline constexpr int kCsidlStartup = 7;
@@ -39,18 +46,21 @@ using TStartupSink = std::function<void(const TStartupEntry&)>;
 // A key that cannot be opened contributes nothing; other failures propagate, leaving whatever was
 // already handed over in place.
 void EnumStartupEntries(const TStartupSink& add);
-void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink& add);
+void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink& add,
+                                TRegView view = TRegView::Own);
 // `folder` may lack the trailing "\"; an empty folder (unresolvable) gives nothing.
 void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add);
 std::vector<TStartupEntry> ListStartupEntries();
 
 // Deletes the value named exactly `name` when it exists; true only when a value was deleted.
+// `keyPath` is the key's real path (the one the 64-bit view gives it on 64-bit Windows).
 bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name);
 
 // The last two characters of a location string ("" when shorter).
 std::string StartupLocationCode(const std::string& location);
-// Deletes the entry `name` from the place named by the location's code: a value of the matching
-// Run-type key, or the file of that name in the Startup folder. Unknown codes do nothing.
+// Deletes the entry `name` from the place named by the location's code: a value of the Run-type
+// key the location names (in its own registry view only), or the file of that name in the Startup
+// folder. Unknown codes and locations do nothing.
 bool DeleteStartupEntry(const std::string& name, const std::string& location);
 // Deletes only the entry itself: a file, or a link as a link (what it points to stays); sub-folders
 // stay. False when `folder` is empty or `name` is not a single entry's name.

@@ -12,9 +12,17 @@ void* FindDllFunction(const char* library, const char* function) {
   auto key = std::make_pair(std::string(library), std::string(function));
   if (auto it = found.find(key); it != found.end()) return it->second;
   // System folder only: a library of that name next to the program or in the current folder
-  // must not be picked up instead.
+  // must not be picked up instead. Under WOW64 that is the 32-bit system folder, named as it is:
+  // a thread that checks a file with file-system redirection off would otherwise be handed the
+  // 64-bit library. Kernel32 is always loaded, so asking it for the function loads nothing.
+  using TGetSystemWow64Directory = UINT WINAPI(LPSTR, UINT);
+  static const auto wow64Dir = reinterpret_cast<TGetSystemWow64Directory*>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemWow64DirectoryA")));
   char path[MAX_PATH] = "";
-  const UINT n = GetSystemDirectoryA(path, MAX_PATH);
+  // 0 on 32-bit Windows; a 64-bit program (the test build on machines without 32-bit code) has
+  // its libraries in the system folder itself.
+  UINT n = wow64Dir && sizeof(void*) == 4 ? wow64Dir(path, MAX_PATH) : 0;
+  if (n == 0 || n >= MAX_PATH) n = GetSystemDirectoryA(path, MAX_PATH);
   std::string full = n > 0 && n < MAX_PATH ? std::string(path, n) + "\\" + library : library;
   HMODULE module = GetModuleHandleA(full.c_str());
   if (!module) module = LoadLibraryA(full.c_str());

@@ -107,10 +107,22 @@ bool QueryProcessList(std::vector<TProcessEntry>& out) {
   return true;
 }
 
+namespace {
+// Windows Vista and later grant this to more processes than full query rights, and it is all a
+// 32-bit program needs to ask a 64-bit process for its image name and memory use.
+constexpr DWORD kQueryLimitedInformation = 0x1000;
+
+TKernelHandle OpenForQuery(DWORD processId, DWORD extra) {
+  TKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | extra, FALSE, processId));
+  if (!process) process.reset(OpenProcess(kQueryLimitedInformation | extra, FALSE, processId));
+  return process;
+}
+}  // namespace
+
 SIZE_T GetProcessMemory(DWORD processId) {
   const auto memoryInfo = DllFunction<TGetProcessMemoryInfo>("psapi.dll", "GetProcessMemoryInfo");
   if (!memoryInfo) return 0;
-  TKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+  TKernelHandle process = OpenForQuery(processId, PROCESS_VM_READ);
   if (!process) return 0;
   native::TMemoryCounters counters{};
   counters.Size = sizeof counters;
@@ -122,7 +134,9 @@ std::string GetProcessImagePath(DWORD processId) {
   if (processId == 0) return {};
   if (const auto imageName =
           DllFunction<TQueryFullProcessImageNameW>("kernel32.dll", "QueryFullProcessImageNameW")) {
-    TKernelHandle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, processId));
+    // Asked of the process by its handle: it names the file of a 64-bit process too, where the
+    // module list below, read from a 32-bit program, cannot.
+    TKernelHandle process = OpenForQuery(processId, 0);
     wchar_t path[MAX_PATH * 2];
     DWORD length = MAX_PATH * 2;
     std::string narrow;

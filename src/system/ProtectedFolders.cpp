@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "system/FolderIdentity.h"
+#include "system/FsRedirection.h"
+#include "system/ProgramFolders.h"
 #include "system/SysUtils.h"
 
 namespace {
@@ -92,6 +94,10 @@ std::vector<std::string> FixedProtectedFolderNames() {
   char system[MAX_PATH] = {};
   const UINT n = GetSystemDirectoryA(system, MAX_PATH);
   if (n > 0 && n < MAX_PATH) folders.push_back(system);
+  // Under WOW64: the 64-bit program folders, and the name that reaches the 64-bit system folder.
+  for (const auto& f : ProgramFilesFolders()) folders.push_back(f);
+  for (const auto& f : CommonFilesFolders()) folders.push_back(f);
+  folders.push_back(NativeSystemDir());
   // Windows 9x has no CSIDL_PROFILE; "All Users" has no special folder of its own.
   for (const char* name : {"USERPROFILE", "ALLUSERSPROFILE", "ProgramFiles", "CommonProgramFiles",
                            "ProgramData", "PUBLIC", "APPDATA", "LOCALAPPDATA", "SystemRoot"})
@@ -190,9 +196,9 @@ bool IsProtectedFolder(const std::string& folder, bool allowTempFolder) {
 
 bool IsDeletableProgramFolder(const std::string& folder) {
   if (IsProtectedFolder(folder)) return false;
-  for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILES_COMMON}) {
-    const std::string container = GetSpecialFolder(csidl);
-    if (!container.empty() && IsStrictlyInsideFolder(folder, container)) return true;
-  }
+  std::vector<std::string> containers = ProgramFilesFolders();
+  for (const auto& f : CommonFilesFolders()) containers.push_back(f);
+  for (const std::string& container : containers)
+    if (IsStrictlyInsideFolder(folder, container)) return true;
   return false;
 }

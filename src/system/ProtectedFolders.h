@@ -16,6 +16,6 @@
 bool IsProtectedFolder(const std::string& folder, bool allowTempFolder = false);
 
 // True for the only folders that a path read from the registry may have deleted: strictly inside
-// the Program Files folder or the common program files folder (FolderIdentity.h), and no protected
-// folder.
+// a Program Files folder or a common program files folder (ProgramFolders.h, both of each on
+// 64-bit Windows; FolderIdentity.h), and no protected folder.
 bool IsDeletableProgramFolder(const std::string& folder);

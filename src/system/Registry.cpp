@@ -23,7 +23,7 @@ std::string JoinKeyPath(const std::string& a, const std::string& b) {
 
 // True when every key of the tree opens for reading and for deletion, so that a move about to
 // be made cannot stop half-way and leave the source partly deleted.
-bool TreeCanBeMoved(HKEY key) {
+bool TreeCanBeMoved(HKEY key, REGSAM view) {
   wchar_t name[256];  // key names are at most 255 characters
   for (DWORD i = 0;; ++i) {
     DWORD length = 256;
@@ -31,16 +31,17 @@ bool TreeCanBeMoved(HKEY key) {
     if (r == ERROR_NO_MORE_ITEMS) return true;
     TKeyHandle sub;
     if (r != ERROR_SUCCESS ||
-        RegOpenKeyExW(key, name, 0, KEY_READ | DELETE, sub.out()) != ERROR_SUCCESS ||
-        !TreeCanBeMoved(sub.get()))
+        RegOpenKeyExW(key, name, 0, KEY_READ | DELETE | view, sub.out()) != ERROR_SUCCESS ||
+        !TreeCanBeMoved(sub.get(), view))
       return false;
   }
 }
 
-bool TreeCanBeMoved(HKEY base, const std::string& sub) {
+bool TreeCanBeMoved(HKEY base, const std::string& sub, REGSAM view) {
   TKeyHandle key;
-  return RegOpenKeyExA(base, sub.c_str(), 0, KEY_READ | DELETE, key.out()) == ERROR_SUCCESS &&
-         TreeCanBeMoved(key.get());
+  return RegOpenKeyExA(base, sub.c_str(), 0, KEY_READ | DELETE | view, key.out()) ==
+             ERROR_SUCCESS &&
+         TreeCanBeMoved(key.get(), view);
 }
 
 [[noreturn]] void Fail(const std::string& what, const std::string& name, LONG code) {
@@ -49,7 +50,7 @@ bool TreeCanBeMoved(HKEY base, const std::string& sub) {
 
 }  // namespace
 
-TRegistry::TRegistry(REGSAM access) : access_(access) {}
+TRegistry::TRegistry(REGSAM access, TRegView view) : access_(access), view_(view) {}
 
 TRegistry::~TRegistry() {
   CloseKey();
@@ -58,6 +59,11 @@ TRegistry::~TRegistry() {
 void TRegistry::SetRootKey(HKEY root) {
   CloseKey();
   root_ = root;
+}
+
+void TRegistry::SetView(TRegView view) {
+  CloseKey();
+  view_ = view;
 }
 
 TRegistry::TTarget TRegistry::Resolve(const std::string& path) const {
@@ -80,10 +86,10 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
   LONG r;
   if (canCreate) {
     DWORD disposition = 0;
-    r = RegCreateKeyExA(t.Base, t.Sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access_,
+    r = RegCreateKeyExA(t.Base, t.Sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Sam(access_),
                         nullptr, &key, &disposition);
   } else {
-    r = RegOpenKeyExA(t.Base, t.Sub.c_str(), 0, access_, &key);
+    r = RegOpenKeyExA(t.Base, t.Sub.c_str(), 0, Sam(access_), &key);
   }
   if (r != ERROR_SUCCESS) return false;
   CloseKey();  // only now: the base may have been the open key
@@ -95,7 +101,7 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
 bool TRegistry::OpenKeyReadOnly(const std::string& path) {
   const TTarget t = Resolve(path);
   HKEY key = nullptr;
-  if (RegOpenKeyExA(t.Base, t.Sub.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExA(t.Base, t.Sub.c_str(), 0, Sam(KEY_READ), &key) != ERROR_SUCCESS) return false;
   CloseKey();
   current_.reset(key);
   currentPath_ = t.Full;
@@ -111,7 +117,7 @@ bool TRegistry::KeyExists(const std::string& path) {
   const TTarget t = Resolve(path);
   TKeyHandle key;
   return RegOpenKeyExA(t.Base, t.Sub.c_str(), 0,
-                       STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS,
+                       Sam(STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS),
                        key.out()) == ERROR_SUCCESS;
 }
 
@@ -128,7 +134,7 @@ bool TRegistry::DeleteValue(const std::string& name) {
 bool TRegistry::DeleteKey(const std::string& path) {
   const TTarget t = Resolve(path);
   if (t.Sub.empty()) return false;  // never the open key or the root itself through ""
-  return RegistryTree::DeleteTree(t.Base, t.Sub);
+  return RegistryTree::DeleteTree(t.Base, t.Sub, Sam(0));
 }
 
 bool TRegistry::MoveKey(const std::string& oldPath, const std::string& newPath, bool deleteSource) {
@@ -140,9 +146,9 @@ bool TRegistry::MoveKey(const std::string& oldPath, const std::string& newPath, 
   const std::string dst = AnsiUpperCase(to.Full);
   if (dst == src || dst.compare(0, src.size() + 1, src + "\\") == 0) return false;
   if (!KeyExists(oldPath) || KeyExists(newPath)) return false;
-  if (deleteSource && !TreeCanBeMoved(from.Base, from.Sub)) return false;
-  if (!RegistryTree::CopyTree(from.Base, from.Sub, to.Base, to.Sub)) return false;
-  return !deleteSource || RegistryTree::DeleteTree(from.Base, from.Sub);
+  if (deleteSource && !TreeCanBeMoved(from.Base, from.Sub, Sam(0))) return false;
+  if (!RegistryTree::CopyTree(from.Base, from.Sub, to.Base, to.Sub, Sam(0))) return false;
+  return !deleteSource || RegistryTree::DeleteTree(from.Base, from.Sub, Sam(0));
 }
 
 std::string TRegistry::ReadString(const std::string& name) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "system/Handles.h"
+#include "system/RegView.h"
 
 #include <stdexcept>
 #include <string>
@@ -34,8 +35,9 @@ struct TRegKeyInfo {
 
 class TRegistry {
  public:
-  // Full access (KEY_ALL_ACCESS) unless another mask is given; root HKEY_CURRENT_USER.
-  explicit TRegistry(REGSAM access = KEY_ALL_ACCESS);
+  // Full access (KEY_ALL_ACCESS) unless another mask is given; root HKEY_CURRENT_USER. Every key
+  // is opened in `view` (RegView.h), the program's own unless another is given.
+  explicit TRegistry(REGSAM access = KEY_ALL_ACCESS, TRegView view = TRegView::Own);
   ~TRegistry();
   TRegistry(const TRegistry&) = delete;
   TRegistry& operator=(const TRegistry&) = delete;
@@ -44,6 +46,8 @@ class TRegistry {
   void SetRootKey(HKEY root);  // closes any open key
   REGSAM Access() const { return access_; }
   void SetAccess(REGSAM access) { access_ = access; }
+  TRegView View() const { return view_; }
+  void SetView(TRegView view);  // closes any open key
   HKEY CurrentKey() const { return current_.get(); }
   const std::string& CurrentPath() const { return currentPath_; }
 
@@ -89,9 +93,11 @@ class TRegistry {
   };
   TTarget Resolve(const std::string& path) const;
   void PutValue(const std::string& name, DWORD type, const BYTE* data, DWORD size);
+  REGSAM Sam(REGSAM access) const { return access | RegViewFlag(view_); }
 
   HKEY root_ = HKEY_CURRENT_USER;
   TKeyHandle current_;
   std::string currentPath_;
   REGSAM access_;
+  TRegView view_;
 };

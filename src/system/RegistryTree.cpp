@@ -41,16 +41,16 @@ bool DeleteOpenKey(HKEY key, HKEY base, const std::wstring& sub) {
 
 // Windows XP's RegDeleteKey refuses keys that still have subkeys, so children go first. A link
 // is never descended into.
-bool DeleteTreeW(HKEY base, const std::wstring& sub) {
+bool DeleteTreeW(HKEY base, const std::wstring& sub, REGSAM view) {
   TKeyHandle key;
-  if (RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, key.out()) !=
+  if (RegOpenKeyExW(base, sub.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE | view, key.out()) !=
       ERROR_SUCCESS)
     return false;
   bool ok = true;
   if (!IsLinkKey(key.get())) {
     std::vector<std::wstring> children;
     ok = SubKeyNames(key.get(), children);
-    for (const auto& child : children) ok = DeleteTreeW(key.get(), child) && ok;
+    for (const auto& child : children) ok = DeleteTreeW(key.get(), child, view) && ok;
   }
   return DeleteOpenKey(key.get(), base, sub) && ok;
 }
@@ -84,16 +84,16 @@ bool CopyValues(HKEY src, HKEY dst) {
   }
 }
 
-bool CopyContents(HKEY src, HKEY dst) {
+bool CopyContents(HKEY src, HKEY dst, REGSAM view) {
   if (!CopyValues(src, dst)) return false;
   std::vector<std::wstring> children;
   if (!SubKeyNames(src, children)) return false;
   for (const auto& child : children) {
     TKeyHandle from, to;
-    if (RegOpenKeyExW(src, child.c_str(), 0, KEY_READ, from.out()) != ERROR_SUCCESS ||
-        RegCreateKeyExW(dst, child.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, to.out(), nullptr) != ERROR_SUCCESS ||
-        !CopyContents(from.get(), to.get()))
+    if (RegOpenKeyExW(src, child.c_str(), 0, KEY_READ | view, from.out()) != ERROR_SUCCESS ||
+        RegCreateKeyExW(dst, child.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS | view, nullptr, to.out(), nullptr) != ERROR_SUCCESS ||
+        !CopyContents(from.get(), to.get(), view))
       return false;
   }
   return true;
@@ -103,22 +103,24 @@ bool CopyContents(HKEY src, HKEY dst) {
 
 namespace RegistryTree {
 
-bool DeleteTree(HKEY base, const std::string& sub) {
-  return !sub.empty() && DeleteTreeW(base, WideFrom(sub));
+bool DeleteTree(HKEY base, const std::string& sub, REGSAM view) {
+  return !sub.empty() && DeleteTreeW(base, WideFrom(sub), view);
 }
 
-bool CopyTree(HKEY srcBase, const std::string& srcSub, HKEY dstBase, const std::string& dstSub) {
+bool CopyTree(HKEY srcBase, const std::string& srcSub, HKEY dstBase, const std::string& dstSub,
+              REGSAM view) {
   const std::wstring from = WideFrom(srcSub), to = WideFrom(dstSub);
   TKeyHandle src, dst;
-  if (RegOpenKeyExW(srcBase, from.c_str(), 0, KEY_READ, src.out()) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(srcBase, from.c_str(), 0, KEY_READ | view, src.out()) != ERROR_SUCCESS)
+    return false;
   DWORD disposition = 0;
-  if (RegCreateKeyExW(dstBase, to.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                      nullptr, dst.out(), &disposition) != ERROR_SUCCESS)
+  if (RegCreateKeyExW(dstBase, to.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS | view, nullptr, dst.out(), &disposition) != ERROR_SUCCESS)
     return false;
   if (disposition != REG_CREATED_NEW_KEY) return false;  // appeared meanwhile: not ours to fill
-  const bool ok = CopyContents(src.get(), dst.get());
+  const bool ok = CopyContents(src.get(), dst.get(), view);
   dst.reset();  // closed before the half copy is taken back
-  if (!ok) DeleteTreeW(dstBase, to);
+  if (!ok) DeleteTreeW(dstBase, to, view);
   return ok;
 }
 
