@@ -3,6 +3,7 @@
 #include "browser/BrowserRepair.h"
 #include "browser/ServerPath.h"
 #include "system/Seams.h"
+#include "system/UndoFolder.h"
 #include "toolkit/Guarded.h"
 
 namespace {
@@ -209,9 +210,7 @@ void TBrowserPage::BitBtnBRClick() {
 void TBrowserPage::RunAction(int page) {
   switch (page) {
     case 0:
-      RepairInternetExplorer();
-      if (CheckListBoxBR.Checked(kItemUnlockRegistryEditor)) SetRegistryToolsDisabled(false);
-      if (CheckListBoxBR.Checked(kItemSearchEngine)) RepairSearchEngine();
+      RunRepair();
       break;
     case 1:
       RemoveCheckedMenuExt();
@@ -222,8 +221,34 @@ void TBrowserPage::RunAction(int page) {
   }
 }
 
+void TBrowserPage::RunRepair() {
+  const bool unlockEditor = CheckListBoxBR.Checked(kItemUnlockRegistryEditor);
+  const bool searchEngine = CheckListBoxBR.Checked(kItemSearchEngine);
+  // Every value as it was goes to the undo file before the first write; without it none is made.
+  std::vector<TRepairWrite> writes = CommonRepairWrites();
+  if (unlockEditor)
+    for (const TRepairWrite& w : RegistryToolsWrites(false)) writes.push_back(w);
+  if (searchEngine) writes.push_back(SearchEngineWrite());
+  TUndoWriter undo;
+  if (!AddRepairWritesToUndo(undo, writes) || SaveUndoFile(undo, "BrowserRepair").empty())
+    return ShowUndoFailure(host_.MainWindow());
+  RepairInternetExplorer();
+  if (unlockEditor) SetRegistryToolsDisabled(false);
+  if (searchEngine) RepairSearchEngine();
+}
+
 void TBrowserPage::RemoveCheckedMenuExt() {
   Guarded([&] {
+    // Everything that goes is in the undo file first; without the file nothing goes.
+    TUndoWriter undo;
+    bool any = false;
+    for (int i = 0; i < ListViewBrowserMenu.Count(); ++i) {
+      if (!ListViewBrowserMenu.Checked(i) || ListViewBrowserMenu.Data(i) != kExactName) continue;
+      if (!Sweeper.AddMenuExtToUndo(undo, ListViewBrowserMenu.Caption(i)))
+        return ShowUndoFailure(host_.MainWindow());
+      any = true;
+    }
+    if (any && SaveUndoFile(undo, "MenuExt").empty()) return ShowUndoFailure(host_.MainWindow());
     for (int i = ListViewBrowserMenu.Count() - 1; i >= 0; --i) {
       if (!ListViewBrowserMenu.Checked(i)) continue;
       if (ListViewBrowserMenu.Data(i) == kExactName)
@@ -236,16 +261,30 @@ void TBrowserPage::RemoveCheckedMenuExt() {
 
 void TBrowserPage::RemoveCheckedToolbars() {
   Guarded([&] {
+    struct TRemoval {
+      std::string ClassId, Server;
+    };
+    std::vector<TRemoval> removals;
     for (int i = LvwToolButton.Count() - 1; i >= 0; --i) {
       if (!LvwToolButton.Checked(i) || LvwToolButton.Data(i) != kExactName) continue;
       const std::string classId = LvwToolButton.SubItem(i, 0);
       // A library of the system serves many classes: only its toolbar entry goes.
-      const std::string server = UnregisterableServer(Sweeper.ReadServerPath(classId));
-      if (!server.empty())
-        Seams::Processes().RunAndWaitAtMost(Regsvr32Path(), UnregisterCommandLine(server),
+      removals.push_back({classId, UnregisterableServer(Sweeper.ReadServerPath(classId))});
+    }
+    // The toolbar values and the registrations an unregistration removes are in the undo file
+    // before anything is changed; without the file nothing is.
+    TUndoWriter undo;
+    for (const TRemoval& r : removals)
+      if (!Sweeper.AddToolbarToUndo(undo, r.ClassId, !r.Server.empty()))
+        return ShowUndoFailure(host_.MainWindow());
+    if (!removals.empty() && SaveUndoFile(undo, "Toolbar").empty())
+      return ShowUndoFailure(host_.MainWindow());
+    for (const TRemoval& r : removals) {
+      if (!r.Server.empty())
+        Seams::Processes().RunAndWaitAtMost(Regsvr32Path(), UnregisterCommandLine(r.Server),
                                             kUnregisterWaitMs);
       else
-        Sweeper.DeleteToolbar(classId);
+        Sweeper.DeleteToolbar(r.ClassId);
     }
   });
   // What the unregistration really left is what the list shows.

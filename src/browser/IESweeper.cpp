@@ -8,6 +8,8 @@
 #include "browser/RegNames.h"
 #include "system/DllFunction.h"
 #include "system/Handles.h"
+#include "system/Text.h"
+#include "system/UndoCapture.h"
 
 namespace {
 const char kMenuExtKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\MenuExt";
@@ -57,6 +59,43 @@ bool TIESweeper::DeleteExtension(const std::string& keyName) {
   if (!reg_.OpenKey(kExtensionsKey, false)) return false;
   if (!FindExactName(ListSubKeyNames(reg_.CurrentKey()), keyName)) return false;
   return reg_.DeleteKey(keyName);
+}
+
+bool TIESweeper::AddMenuExtToUndo(TUndoWriter& undo, const std::string& keyName) {
+  reg_.SetRootKey(HKEY_CURRENT_USER);
+  if (!reg_.OpenKey(kMenuExtKey, false)) return true;
+  const std::vector<TRegName> names = ListSubKeyNames(reg_.CurrentKey());
+  const TRegName* name = FindExactName(names, keyName);
+  if (!name) return true;  // nothing there to delete
+  const std::wstring path = WideFrom(kMenuExtKey) + L"\\" + name->Wide;
+  return UndoCapture::AddKeyTree(undo, HKEY_CURRENT_USER, path, L"HKEY_CURRENT_USER\\" + path);
+}
+
+bool TIESweeper::AddToolbarToUndo(TUndoWriter& undo, const std::string& classId, bool withClass) {
+  std::wstring wide;
+  reg_.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (reg_.OpenKey(kToolbarKey, false)) {
+    const std::vector<TRegName> names = ListValueNames(reg_.CurrentKey());
+    if (const TRegName* name = FindExactName(names, classId)) {
+      wide = name->Wide;
+      if (!UndoCapture::AddValueBefore(undo, HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE",
+                                       WideFrom(kToolbarKey), wide))
+        return false;
+    }
+  }
+  if (!withClass) return true;
+  if (wide.empty()) wide = WideFrom(classId);
+  // The class is registered for all users, or for one user over that.
+  const std::wstring classKey = L"Software\\Classes\\CLSID\\" + wide;
+  const std::pair<HKEY, const wchar_t*> places[] = {{HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE"},
+                                                    {HKEY_CURRENT_USER, L"HKEY_CURRENT_USER"}};
+  for (const auto& [root, rootName] : places) {
+    TKeyHandle there;
+    if (RegOpenKeyExW(root, classKey.c_str(), 0, KEY_READ, there.out()) != ERROR_SUCCESS) continue;
+    if (!UndoCapture::AddKeyTree(undo, root, classKey, std::wstring(rootName) + L"\\" + classKey))
+      return false;
+  }
+  return true;
 }
 
 int TIESweeper::AddFileIcon(const std::string& path, HIMAGELIST images, int replaceIndex) {

@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include "system/FileOps.h"
+#include "system/Handles.h"
 #include "system/FolderIdentity.h"
 #include "system/ProtectedFolders.h"
 #include "system/Registry.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
+#include "system/UndoCapture.h"
 
 const char* const kRogueExtraKeys[5] = {
     "\\SOFTWARE\\Sohu R&D\\Download",
@@ -79,10 +82,29 @@ void DeleteRogueExtraKeys() {
   }
 }
 
-TRogueRemoval RemoveRogue(const std::string& relationValue) {
+bool SaveRogueExtraKeysUndo(const std::string& undoFolder) {
+  TUndoWriter undo;
+  for (const char* key : kRogueExtraKeys) {
+    const std::wstring sub = WideFrom(key + 1);  // below the root, without its "\"
+    TKeyHandle there;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_READ, there.out()) != ERROR_SUCCESS)
+      continue;
+    if (!UndoCapture::AddKeyTree(undo, HKEY_LOCAL_MACHINE, sub, L"HKEY_LOCAL_MACHINE\\" + sub))
+      return false;
+  }
+  return undo.Empty() || !SaveUndoFile(undo, "Rogue", undoFolder).empty();
+}
+
+TRogueRemoval RemoveRogue(const std::string& relationValue, const std::string& undoFolder) {
   TRogueRemoval done;
   TRogueRelation r = SplitRelationValue(relationValue);
-  if (r.Id == kRogueExtraKeyId) DeleteRogueExtraKeys();
+  if (r.Id == kRogueExtraKeyId) {
+    if (!SaveRogueExtraKeysUndo(undoFolder)) {
+      done.UndoFailed = true;
+      return done;
+    }
+    DeleteRogueExtraKeys();
+  }
   if (r.KeyPath.empty()) return done;
 
   if (r.Kind == kRogueKindUninstallKey) {

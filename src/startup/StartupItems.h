@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "system/UndoFolder.h"
+
 struct TStartupSource {
   HKEY Root;
   const char* RootName;
@@ -44,14 +46,23 @@ void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink
 void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add);
 std::vector<TStartupEntry> ListStartupEntries();
 
+// The deletions below first put what they remove in the undo folder `undoFolder`: a value in a
+// new undo file "Startup-...reg", a Startup-folder entry moved into a new folder "Startup-..."
+// instead of being deleted. When that fails nothing is deleted and `undoFailed` (when given) is
+// set.
+
 // Deletes the value named exactly `name` when it exists; true only when a value was deleted.
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name);
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name,
+                         bool* undoFailed = nullptr, const std::string& undoFolder = UndoFolder());
 
 // The last two characters of a location string ("" when shorter).
 std::string StartupLocationCode(const std::string& location);
 // Deletes the entry `name` from the place named by the location's code: a value of the matching
 // Run-type key, or the file of that name in the Startup folder. Unknown codes do nothing.
-bool DeleteStartupEntry(const std::string& name, const std::string& location);
-// Deletes only the entry itself: a file, or a link as a link (what it points to stays); sub-folders
-// stay. False when `folder` is empty or `name` is not a single entry's name.
-bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name);
+bool DeleteStartupEntry(const std::string& name, const std::string& location,
+                        bool* undoFailed = nullptr, const std::string& undoFolder = UndoFolder());
+// Takes away only the entry itself: a file, or a link as a link (what it points to stays);
+// sub-folders stay. False when `folder` is empty or `name` is not a single entry's name.
+bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name,
+                              bool* undoFailed = nullptr,
+                              const std::string& undoFolder = UndoFolder());
