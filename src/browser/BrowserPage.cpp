@@ -239,22 +239,25 @@ void TBrowserPage::RunRepair() {
 
 void TBrowserPage::RemoveCheckedMenuExt() {
   Guarded([&] {
-    // Everything that goes is in the undo file first; without the file nothing goes.
+    // Everything that goes is in the undo file first; without the file nothing goes. An entry
+    // the file cannot carry (a registry link) stays.
     TUndoWriter undo;
-    bool any = false;
+    bool any = false, refused = false;
+    std::vector<std::string> chosen;
     for (int i = 0; i < ListViewBrowserMenu.Count(); ++i) {
       if (!ListViewBrowserMenu.Checked(i) || ListViewBrowserMenu.Data(i) != kExactName) continue;
-      if (!Sweeper.AddMenuExtToUndo(undo, ListViewBrowserMenu.Caption(i)))
-        return ShowUndoFailure(host_.MainWindow());
-      any = true;
+      const std::string name = ListViewBrowserMenu.Caption(i);
+      TUndoWriter alone;
+      if (!Sweeper.AddMenuExtToUndo(alone, name) || !Sweeper.AddMenuExtToUndo(undo, name)) {
+        refused = true;
+        continue;
+      }
+      any = any || !alone.Empty();
+      chosen.push_back(name);
     }
     if (any && SaveUndoFile(undo, "MenuExt").empty()) return ShowUndoFailure(host_.MainWindow());
-    for (int i = ListViewBrowserMenu.Count() - 1; i >= 0; --i) {
-      if (!ListViewBrowserMenu.Checked(i)) continue;
-      if (ListViewBrowserMenu.Data(i) == kExactName)
-        Sweeper.DeleteMenuExt(ListViewBrowserMenu.Caption(i));
-      ListViewBrowserMenu.Delete(i);
-    }
+    for (const std::string& name : chosen) Sweeper.DeleteMenuExt(name);
+    if (refused) ShowUndoFailure(host_.MainWindow());
   });
   FillMenuExtList();
 }
@@ -272,14 +275,24 @@ void TBrowserPage::RemoveCheckedToolbars() {
       removals.push_back({classId, UnregisterableServer(Sweeper.ReadServerPath(classId))});
     }
     // The toolbar values and the registrations an unregistration removes are in the undo file
-    // before anything is changed; without the file nothing is.
+    // before anything is changed; without the file nothing is. An entry the file cannot carry
+    // stays.
     TUndoWriter undo;
-    for (const TRemoval& r : removals)
-      if (!Sweeper.AddToolbarToUndo(undo, r.ClassId, !r.Server.empty()))
-        return ShowUndoFailure(host_.MainWindow());
-    if (!removals.empty() && SaveUndoFile(undo, "Toolbar").empty())
-      return ShowUndoFailure(host_.MainWindow());
+    bool any = false, refused = false;
+    std::vector<TRemoval> carried;
     for (const TRemoval& r : removals) {
+      TUndoWriter alone;
+      if (!Sweeper.AddToolbarToUndo(alone, r.ClassId, !r.Server.empty()) ||
+          !Sweeper.AddToolbarToUndo(undo, r.ClassId, !r.Server.empty())) {
+        refused = true;
+        continue;
+      }
+      any = any || !alone.Empty();
+      carried.push_back(r);
+    }
+    if (any && SaveUndoFile(undo, "Toolbar").empty()) return ShowUndoFailure(host_.MainWindow());
+    if (refused) ShowUndoFailure(host_.MainWindow());
+    for (const TRemoval& r : carried) {
       if (!r.Server.empty())
         Seams::Processes().RunAndWaitAtMost(Regsvr32Path(), UnregisterCommandLine(r.Server),
                                             kUnregisterWaitMs);
