@@ -3,6 +3,7 @@
 #include "browser/BrowserRepair.h"
 #include "browser/ServerPath.h"
 #include "system/Seams.h"
+#include "system/UndoFolder.h"
 #include "toolkit/Guarded.h"
 
 namespace {
@@ -217,9 +218,7 @@ void TBrowserPage::BitBtnBRClick() {
 void TBrowserPage::RunAction(int page) {
   switch (page) {
     case 0:
-      RepairInternetExplorer();
-      if (CheckListBoxBR.Checked(kItemUnlockRegistryEditor)) SetRegistryToolsDisabled(false);
-      if (CheckListBoxBR.Checked(kItemSearchEngine)) RepairSearchEngine();
+      RunRepair();
       break;
     case 1:
       RemoveCheckedMenuExt();
@@ -230,20 +229,54 @@ void TBrowserPage::RunAction(int page) {
   }
 }
 
+void TBrowserPage::RunRepair() {
+  const bool unlockEditor = CheckListBoxBR.Checked(kItemUnlockRegistryEditor);
+  const bool searchEngine = CheckListBoxBR.Checked(kItemSearchEngine);
+  // Every value as it was goes to the undo file before the first write; without it none is made.
+  std::vector<TRepairWrite> writes = CommonRepairWrites();
+  if (unlockEditor)
+    for (const TRepairWrite& w : RegistryToolsWrites(false)) writes.push_back(w);
+  if (searchEngine) writes.push_back(SearchEngineWrite());
+  TUndoWriter undo;
+  if (!AddRepairWritesToUndo(undo, writes) || SaveUndoFile(undo, "BrowserRepair").empty())
+    return ShowUndoFailure(host_.MainWindow());
+  RepairInternetExplorer();
+  if (unlockEditor) SetRegistryToolsDisabled(false);
+  if (searchEngine) RepairSearchEngine();
+}
+
 void TBrowserPage::RemoveCheckedMenuExt() {
   Guarded([&] {
-    for (int i = ListViewBrowserMenu.Count() - 1; i >= 0; --i) {
-      if (!ListViewBrowserMenu.Checked(i)) continue;
-      if (ListViewBrowserMenu.Data(i) == kExactName)
-        Sweeper.DeleteMenuExt(ListViewBrowserMenu.Caption(i));
-      ListViewBrowserMenu.Delete(i);
+    // Everything that goes is in the undo file first; without the file nothing goes. An entry
+    // the file cannot carry (a registry link) stays.
+    TUndoWriter undo;
+    bool any = false, refused = false;
+    std::vector<std::string> chosen;
+    for (int i = 0; i < ListViewBrowserMenu.Count(); ++i) {
+      if (!ListViewBrowserMenu.Checked(i) || ListViewBrowserMenu.Data(i) != kExactName) continue;
+      const std::string name = ListViewBrowserMenu.Caption(i);
+      TUndoWriter alone;
+      if (!Sweeper.AddMenuExtToUndo(alone, name) || !Sweeper.AddMenuExtToUndo(undo, name)) {
+        refused = true;
+        continue;
+      }
+      any = any || !alone.Empty();
+      chosen.push_back(name);
     }
+    if (any && SaveUndoFile(undo, "MenuExt").empty()) return ShowUndoFailure(host_.MainWindow());
+    for (const std::string& name : chosen) Sweeper.DeleteMenuExt(name);
+    if (refused) ShowUndoFailure(host_.MainWindow());
   });
   FillMenuExtList();
 }
 
 void TBrowserPage::RemoveCheckedToolbars() {
   Guarded([&] {
+    struct TRemoval {
+      std::string ClassId, Server;
+      TRegView View;
+    };
+    std::vector<TRemoval> removals;
     for (int i = LvwToolButton.Count() - 1; i >= 0; --i) {
       const LPARAM data = LvwToolButton.Data(i);
       if (!LvwToolButton.Checked(i) || !(data & kExactName)) continue;
@@ -252,12 +285,34 @@ void TBrowserPage::RemoveCheckedToolbars() {
       const TRegView view = ViewOfRow(data);
       Sweeper.SetView(view);
       // A library of the system serves many classes: only its toolbar entry goes.
-      const std::string server = UnregisterableServer(Sweeper.ReadServerPath(classId));
-      if (!server.empty())
-        Seams::Processes().RunAndWaitAtMost(Regsvr32Path(view), UnregisterCommandLine(server, view),
-                                            kUnregisterWaitMs);
+      removals.push_back({classId, UnregisterableServer(Sweeper.ReadServerPath(classId)), view});
+    }
+    // The toolbar values and the registrations an unregistration removes are in the undo file
+    // before anything is changed; without the file nothing is. An entry the file cannot carry
+    // stays.
+    TUndoWriter undo;
+    bool any = false, refused = false;
+    std::vector<TRemoval> carried;
+    for (const TRemoval& r : removals) {
+      Sweeper.SetView(r.View);
+      TUndoWriter alone;
+      if (!Sweeper.AddToolbarToUndo(alone, r.ClassId, !r.Server.empty()) ||
+          !Sweeper.AddToolbarToUndo(undo, r.ClassId, !r.Server.empty())) {
+        refused = true;
+        continue;
+      }
+      any = any || !alone.Empty();
+      carried.push_back(r);
+    }
+    if (any && SaveUndoFile(undo, "Toolbar").empty()) return ShowUndoFailure(host_.MainWindow());
+    if (refused) ShowUndoFailure(host_.MainWindow());
+    for (const TRemoval& r : carried) {
+      Sweeper.SetView(r.View);
+      if (!r.Server.empty())
+        Seams::Processes().RunAndWaitAtMost(
+            Regsvr32Path(r.View), UnregisterCommandLine(r.Server, r.View), kUnregisterWaitMs);
       else
-        Sweeper.DeleteToolbar(classId);
+        Sweeper.DeleteToolbar(r.ClassId);
     }
   });
   // What the unregistration really left is what the list shows.

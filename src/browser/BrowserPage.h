@@ -49,6 +49,7 @@ class TBrowserPage {
 
  private:
   void RunAction(int page);
+  void RunRepair();
   void FillMenuExtList();
   void FillToolbarList();
   void RemoveCheckedMenuExt();

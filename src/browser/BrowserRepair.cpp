@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "system/Registry.h"
+#include "system/Text.h"
+#include "system/UndoCapture.h"
 
 const char kSearchEngineAddress[] = "http://www.baidu.com/";
 
@@ -15,14 +17,6 @@ const char kMainKey[] = "Software\\Microsoft\\Internet Explorer\\Main";
 const char kZone3Key[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Zones\\3";
 const char kSystemPolicyKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-
-struct TRepairWrite {
-  HKEY Root;
-  const char* Key;
-  int Kind;
-  const char* Data;
-  const char* Name;
-};
 
 // Whole-text decimal number in the range of a 32-bit integer.
 bool ParseInteger(const std::string& text, int& value) {
@@ -68,11 +62,11 @@ bool WriteRegistryValue(HKEY root, const std::string& keyPath, int kind, const s
   return all;
 }
 
-bool RepairInternetExplorer() {
+std::vector<TRepairWrite> CommonRepairWrites() {
   const HKEY cu = HKEY_CURRENT_USER, lm = HKEY_LOCAL_MACHINE;
   const char* const ie = "Microsoft Internet Explorer";
   const char* const blank = "about:blank";
-  const TRepairWrite writes[] = {
+  std::vector<TRepairWrite> writes = {
       {cu, kControlPanelKey, kRegInteger, "0", "HomePage"},
       {lm, kMainKey, kRegText, ie, "Windows Title"},
       {lm, kMainKey, kRegText, blank, "Start Page"},
@@ -89,7 +83,6 @@ bool RepairInternetExplorer() {
       {lm, kZone3Key, kRegInteger, "0", "1803"},
       {cu, kZone3Key, kRegInteger, "0", "1803"},
   };
-  for (const TRepairWrite& w : writes) WriteRegistryValue(w.Root, w.Key, w.Kind, w.Data, w.Name);
   // The Internet Options tabs and pages a restriction policy can hide or lock.
   static const char* const kRestrictions[] = {"GeneralTab",
                                               "SecurityTab",
@@ -119,19 +112,46 @@ bool RepairInternetExplorer() {
                                               "Advanced",
                                               "HomePage"};
   for (const char* name : kRestrictions)
-    WriteRegistryValue(HKEY_CURRENT_USER, kControlPanelKey, kRegInteger, "0", name);
+    writes.push_back({HKEY_CURRENT_USER, kControlPanelKey, kRegInteger, "0", name});
+  return writes;
+}
+
+bool RepairInternetExplorer() {
+  for (const TRepairWrite& w : CommonRepairWrites())
+    WriteRegistryValue(w.Root, w.Key, w.Kind, w.Data, w.Name);
   return true;
 }
 
-bool SetRegistryToolsDisabled(bool disable) {
+std::vector<TRepairWrite> RegistryToolsWrites(bool disable) {
   const char* const data = disable ? "1" : "0";
-  return WriteRegistryValue(HKEY_LOCAL_MACHINE, kSystemPolicyKey, kRegInteger, data,
-                            "DisableRegistryTools") &&
-         WriteRegistryValue(HKEY_CURRENT_USER, kSystemPolicyKey, kRegInteger, data,
-                            "DisableRegistryTools");
+  return {{HKEY_LOCAL_MACHINE, kSystemPolicyKey, kRegInteger, data, "DisableRegistryTools"},
+          {HKEY_CURRENT_USER, kSystemPolicyKey, kRegInteger, data, "DisableRegistryTools"}};
+}
+
+bool SetRegistryToolsDisabled(bool disable) {
+  const std::vector<TRepairWrite> writes = RegistryToolsWrites(disable);
+  return WriteRegistryValue(writes[0].Root, writes[0].Key, writes[0].Kind, writes[0].Data,
+                            writes[0].Name) &&
+         WriteRegistryValue(writes[1].Root, writes[1].Key, writes[1].Kind, writes[1].Data,
+                            writes[1].Name);
+}
+
+TRepairWrite SearchEngineWrite() {
+  return {HKEY_LOCAL_MACHINE, "SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\MAIN", kRegText,
+          kSearchEngineAddress, "CustomizeSearch"};
 }
 
 bool RepairSearchEngine() {
-  return WriteRegistryValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\MAIN",
-                            kRegText, kSearchEngineAddress, "CustomizeSearch");
+  const TRepairWrite w = SearchEngineWrite();
+  return WriteRegistryValue(w.Root, w.Key, w.Kind, w.Data, w.Name);
+}
+
+bool AddRepairWritesToUndo(TUndoWriter& undo, const std::vector<TRepairWrite>& writes) {
+  for (const TRepairWrite& w : writes) {
+    const wchar_t* rootName =
+        w.Root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE" : L"HKEY_CURRENT_USER";
+    if (!UndoCapture::AddValueBefore(undo, w.Root, rootName, WideFrom(w.Key), WideFrom(w.Name)))
+      return false;
+  }
+  return true;
 }

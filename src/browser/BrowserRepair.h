@@ -4,6 +4,9 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
+
+#include "system/UndoWriter.h"
 
 // Kinds of WriteRegistryValue.
 constexpr int kRegText = 0;     // REG_SZ
@@ -18,8 +21,24 @@ extern const char kSearchEngineAddress[];
 bool WriteRegistryValue(HKEY root, const std::string& keyPath, int kind, const std::string& data,
                         const std::string& valueName);
 
-// The 42 writes of the common repair, in order; each failure is skipped. Always true.
+// One value the repair writes.
+struct TRepairWrite {
+  HKEY Root;  // HKEY_CURRENT_USER or HKEY_LOCAL_MACHINE
+  const char* Key;
+  int Kind;
+  const char* Data;
+  const char* Name;
+};
+
+// The 42 writes of the common repair, in order.
+std::vector<TRepairWrite> CommonRepairWrites();
+// Performs them; each failure is skipped. Always true.
 bool RepairInternetExplorer();
+// The two writes of SetRegistryToolsDisabled, and the one of RepairSearchEngine.
+std::vector<TRepairWrite> RegistryToolsWrites(bool disable);
+TRepairWrite SearchEngineWrite();
+// Appends to `undo` each value as it is before the writes; false when one cannot be carried.
+bool AddRepairWritesToUndo(TUndoWriter& undo, const std::vector<TRepairWrite>& writes);
 
 // "DisableRegistryTools" in the machine's and then the user's system policy. The user's value is
 // written only when the machine's was; true when both were.

@@ -4,10 +4,13 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <tuple>
 
 #include "browser/RegNames.h"
 #include "system/DllFunction.h"
 #include "system/Handles.h"
+#include "system/Text.h"
+#include "system/UndoCapture.h"
 
 namespace {
 const char kMenuExtKey[] = "SOFTWARE\\Microsoft\\Internet Explorer\\MenuExt";
@@ -62,6 +65,49 @@ bool TIESweeper::DeleteExtension(const std::string& keyName) {
   if (!OpenInView(HKEY_LOCAL_MACHINE, kExtensionsKey)) return false;
   if (!FindExactName(ListSubKeyNames(reg_.CurrentKey()), keyName)) return false;
   return reg_.DeleteKey(keyName);
+}
+
+bool TIESweeper::AddMenuExtToUndo(TUndoWriter& undo, const std::string& keyName) {
+  reg_.SetView(TRegView::Own);  // the user's keys are the same in both views
+  reg_.SetRootKey(HKEY_CURRENT_USER);
+  if (!reg_.OpenKey(kMenuExtKey, false)) return true;
+  const std::vector<TRegName> names = ListSubKeyNames(reg_.CurrentKey());
+  const TRegName* name = FindExactName(names, keyName);
+  if (!name) return true;  // nothing there to delete
+  const std::wstring path = WideFrom(kMenuExtKey) + L"\\" + name->Wide;
+  return UndoCapture::AddKeyTree(undo, HKEY_CURRENT_USER, path, L"HKEY_CURRENT_USER\\" + path);
+}
+
+bool TIESweeper::AddToolbarToUndo(TUndoWriter& undo, const std::string& classId, bool withClass) {
+  // Kept by real path, in the view the row came from.
+  const REGSAM real = RegViewFlag(TRegView::Bit64);
+  std::wstring wide;
+  if (OpenInView(HKEY_LOCAL_MACHINE, kToolbarKey)) {
+    const std::vector<TRegName> names = ListValueNames(reg_.CurrentKey());
+    if (const TRegName* name = FindExactName(names, classId)) {
+      wide = name->Wide;
+      if (!UndoCapture::AddValueBefore(undo, HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE",
+                                       WideFrom(ViewKeyPath(view_, kToolbarKey)), wide, real))
+        return false;
+    }
+  }
+  if (!withClass) return true;
+  if (wide.empty()) wide = WideFrom(classId);
+  // The class is registered for all users, or for one user over that.
+  const std::wstring machineKey =
+      WideFrom(ViewKeyPath(view_, "Software\\Classes\\CLSID")) + L"\\" + wide;
+  const std::wstring userKey = L"Software\\Classes\\CLSID\\" + wide;
+  const std::tuple<HKEY, const wchar_t*, std::wstring> places[] = {
+      {HKEY_LOCAL_MACHINE, L"HKEY_LOCAL_MACHINE", machineKey},
+      {HKEY_CURRENT_USER, L"HKEY_CURRENT_USER", userKey}};
+  for (const auto& [root, rootName, key] : places) {
+    TKeyHandle there;
+    if (RegOpenKeyExW(root, key.c_str(), 0, KEY_READ | real, there.out()) != ERROR_SUCCESS)
+      continue;
+    if (!UndoCapture::AddKeyTree(undo, root, key, std::wstring(rootName) + L"\\" + key, real))
+      return false;
+  }
+  return true;
 }
 
 int TIESweeper::AddFileIcon(const std::string& path, HIMAGELIST images, int replaceIndex) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "system/Registry.h"
+#include "system/UndoWriter.h"
 
 // Build-time switches of the inventory.
 constexpr bool kIEExtensionInventory = true;
@@ -42,6 +43,13 @@ class TIESweeper {
   bool DeleteMenuExt(const std::string& keyName);
   bool DeleteToolbar(const std::string& valueName);
   bool DeleteExtension(const std::string& keyName);
+
+  // Append to `undo` what the matching delete would remove: the menu extension's key with all
+  // below it; the toolbar value and, with `withClass`, the class's registration (an unregistration
+  // removes it). True with nothing appended when the entry is no longer there; false when it
+  // cannot be carried or read.
+  bool AddMenuExtToUndo(TUndoWriter& undo, const std::string& keyName);
+  bool AddToolbarToUndo(TUndoWriter& undo, const std::string& classId, bool withClass);
 
   // Appends the file's associated icon to `images`, or puts it in place of the image at
   // `replaceIndex` when that is a valid index. Returns the image's index, -1 on failure.

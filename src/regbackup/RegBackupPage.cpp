@@ -4,27 +4,28 @@
 #include "regbackup/SafeExport.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
+#include "system/UndoFolder.h"
 #include "toolkit/Guarded.h"
 
-namespace {
-const char kFilter[] = "注册表文件(*.reg)|*.reg|所有文件(*.*)|*.*";
-const char kSaveTitle[] = "选择或者输入要备份的注册表文件名";
-const char kOpenTitle[] = "选择要恢复的注册表文件名";
-const char kNotFound[] = "要恢复的注册表文件不存在,恢复失败!";
+    namespace {
+  const char kFilter[] = "注册表文件(*.reg)|*.reg|所有文件(*.*)|*.*";
+  const char kSaveTitle[] = "选择或者输入要备份的注册表文件名";
+  const char kOpenTitle[] = "选择要恢复的注册表文件名";
+  const char kNotFound[] = "要恢复的注册表文件不存在,恢复失败!";
 
-std::string BackupFailedText(const std::string& file) {
-  return "备份注册表文件 " + file + " 失败!请确认文件名或者目录名中不含有空格!";
-}
+  std::string BackupFailedText(const std::string& file) {
+    return "备份注册表文件 " + file + " 失败!请确认文件名或者目录名中不含有空格!";
+  }
 
-bool HasExtension(const std::string& fileName) {
-  const auto dot = LastDelimiter(fileName, ".\\:");
-  return dot != std::string::npos && fileName[dot] == '.';
-}
+  bool HasExtension(const std::string& fileName) {
+    const auto dot = LastDelimiter(fileName, ".\\:");
+    return dot != std::string::npos && fileName[dot] == '.';
+  }
 
-bool HasRegExtension(const std::string& fileName) {
-  return HasExtension(fileName) &&
-         SameText(fileName.substr(LastDelimiter(fileName, ".\\:")), ".reg");
-}
+  bool HasRegExtension(const std::string& fileName) {
+    return HasExtension(fileName) &&
+           SameText(fileName.substr(LastDelimiter(fileName, ".\\:")), ".reg");
+  }
 }  // namespace
 
 std::string ChangeFileExtToReg(const std::string& fileName) {
@@ -113,7 +114,12 @@ void TRegBackupPage::Backup() {
 
 void TRegBackupPage::Restore() {
   std::string chosen;
-  if (!Seams::FileDialogs().OpenFile(host_.MainWindow(), kFilter, "", chosen, kOpenTitle)) return;
+  // Undo files are found without knowing where the program keeps them.
+  const std::string undo = UndoFolder();
+  const std::string initialDir = DirectoryExists(undo) ? undo : std::string();
+  if (!Seams::FileDialogs().OpenFile(host_.MainWindow(), kFilter, "", chosen, kOpenTitle,
+                                     initialDir))
+    return;
   // Only the chosen file is imported: a name of another kind is never swapped for a ".reg" file
   // of the same name, whether it exists or not; a name without an extension gets ".reg".
   if (HasExtension(chosen) && !HasRegExtension(chosen)) {

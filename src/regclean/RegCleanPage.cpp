@@ -5,11 +5,12 @@
 #include "regclean/RegRemoval.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
+#include "system/UndoFolder.h"
 #include "toolkit/Application.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/StatusBar.h"
 
-TRegCleanPage::TRegCleanPage(TTabSheet& sheet, IHost& host)
+    TRegCleanPage::TRegCleanPage(TTabSheet& sheet, IHost& host)
     : TS4(sheet),
       PanelRegBottom(&sheet),
       edKey(&PanelRegBottom, 4, 6, 432, 21, true),
@@ -36,7 +37,7 @@ TRegCleanPage::TRegCleanPage(TTabSheet& sheet, IHost& host)
   StringGrid1.SetRowCount(30);
   PanelRegBottom.SetAlign(TAlign::Bottom);
   StringGrid1.SetAlign(TAlign::Client);
-  UndoDir = ExtractFilePath(ExeFileName()) + "RegClean\\";
+  UndoDir = UndoFolder();
 
   btnStart.OnClick = [this](TControl*) { Guarded([this] { btnStartClick(); }); };
   btnStop.OnClick = [this](TControl*) { Guarded([this] { btnStopClick(); }); };
@@ -179,7 +180,10 @@ void TRegCleanPage::btnRemoveClick() {
   }
   const TRemovalResult result = RemoveRegHits(chosen, UndoDir);
   // Without its undo file nothing was deleted: the rows stay for another try.
-  if (result.UndoFailed) return;
+  if (result.UndoFailed) {
+    ShowUndoFailure(host_.MainWindow());
+    return;
+  }
   // Only the deleted values leave the list: what was skipped is still there to be seen.
   std::vector<int> gone;
   for (size_t k : result.Deleted) gone.push_back(chosenRows[k]);

@@ -47,7 +47,7 @@ class TRegCleanPage : private IRegScanSink {
   std::string RegRootName;
   // Where the scan starts; the three roots unless a caller narrows them.
   std::vector<TRegScanRoot> ScanRoots = DefaultScanRoots();
-  // Where undo files go: "RegClean" next to the program.
+  // Where undo files go: the program's undo folder.
   std::string UndoDir;
 
  private:

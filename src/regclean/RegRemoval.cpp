@@ -1,10 +1,9 @@
 #include "regclean/RegRemoval.h"
 
-#include <cstdio>
-
 #include "system/Handles.h"
 #include "regclean/RegText.h"
-#include "regclean/RegUndoWriter.h"
+#include "system/UndoFolder.h"
+#include "system/UndoWriter.h"
 #include "system/RegValue.h"
 #include "system/RegView.h"
 #include "system/Registry.h"
@@ -28,26 +27,12 @@ bool StillHoldsIn(HKEY key, const TRegHit& hit) {
   return IsInvalidRegString(hit.Name, data.data(), static_cast<DWORD>(data.size()));
 }
 
-// A name not yet taken in `dir`: two removals within one second keep both undo files.
-std::string FreeUndoName(const std::string& dir) {
-  SYSTEMTIME t{};
-  GetLocalTime(&t);
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "%04u%02u%02u-%02u%02u%02u", (unsigned)t.wYear,
-                (unsigned)t.wMonth, (unsigned)t.wDay, (unsigned)t.wHour, (unsigned)t.wMinute,
-                (unsigned)t.wSecond);
-  std::string name = dir + "RegClean-" + stamp + ".reg";
-  for (int n = 2; GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; ++n)
-    name = dir + "RegClean-" + stamp + "-" + std::to_string(n) + ".reg";
-  return name;
-}
-
 std::wstring FullKeyName(const TRegHit& hit) {
   return WideFrom(hit.RootName) + (hit.KeyPath.empty() ? L"" : L"\\" + hit.KeyPath);
 }
 
 // Writes the hits to `undo`; true when every one of them could be carried.
-bool AddToUndo(const std::vector<TRegHit>& hits, TRegUndoWriter& undo) {
+bool AddToUndo(const std::vector<TRegHit>& hits, TUndoWriter& undo) {
   bool all = true;
   for (const TRegHit& hit : hits)
     all = undo.AddKey(FullKeyName(hit)) &&
@@ -84,8 +69,8 @@ TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string
   for (size_t i = 0; i < hits.size(); ++i) {
     // A value the undo file cannot carry is never deleted.
     const TRegHit& hit = hits[i];
-    if (!hit.Exact || !TRegUndoWriter::CanCarry(FullKeyName(hit)) ||
-        !TRegUndoWriter::CanCarryValue(hit.Name, hit.Type, hit.Data.data(), hit.Data.size()) ||
+    if (!hit.Exact || !TUndoWriter::CanCarry(FullKeyName(hit)) ||
+        !TUndoWriter::CanCarryValue(hit.Name, hit.Type, hit.Data.data(), hit.Data.size()) ||
         !HitStillHolds(hit))
       continue;
     planned.push_back(hits[i]);
@@ -94,12 +79,10 @@ TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string
   if (planned.empty()) return result;
 
   result.UndoFailed = true;
-  const std::string dir = IncludeTrailingBackslash(undoDir);
-  if (dir.empty() || (!DirectoryExists(dir) && !CreateDirectoryA(dir.c_str(), nullptr)))
-    return result;
-  const std::string file = FreeUndoName(dir);
-  TRegUndoWriter undo;
-  if (!AddToUndo(planned, undo) || !undo.SaveAsNew(file)) return result;
+  TUndoWriter undo;
+  if (!AddToUndo(planned, undo)) return result;
+  const std::string file = SaveUndoFile(undo, "RegClean", undoDir);
+  if (file.empty()) return result;
   result.UndoFailed = false;
   result.UndoWritten = true;
   result.UndoFile = file;
@@ -121,7 +104,7 @@ TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string
     } else {
       // Replace the file only once the shorter one is complete: an undo file is never lost.
       const std::string shorter = file + ".new";
-      TRegUndoWriter done;
+      TUndoWriter done;
       AddToUndo(deleted, done);
       if (done.SaveAsNew(shorter) &&
           !MoveFileExA(shorter.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))

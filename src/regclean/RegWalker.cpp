@@ -3,7 +3,7 @@
 #include "regclean/InvalidRef.h"
 #include "system/Handles.h"
 #include "regclean/RegText.h"
-#include "regclean/RegUndoWriter.h"
+#include "system/UndoWriter.h"
 #include "system/RegNameEnum.h"
 #include "system/RegView.h"
 #include "system/Text.h"
@@ -35,7 +35,7 @@ bool RowShowsWholeValue(const std::wstring& name, const BYTE* data, DWORD size) 
   if (size < sizeof(wchar_t) || size % sizeof(wchar_t) != 0) return false;
   const std::wstring all(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
   if (all.back() != L'\0') return false;
-  if (!TRegUndoWriter::CanCarry(name) || !TRegUndoWriter::CanCarry(all)) return false;
+  if (!TUndoWriter::CanCarry(name) || !TUndoWriter::CanCarry(all)) return false;
   bool exact = true;
   NarrowFrom(all, &exact);
   return exact;
@@ -88,7 +88,7 @@ void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLe
       bool exact = true;
       child.Text = path.Text + "\\" + NarrowFrom(name, &exact);
       child.Wide = path.Wide.empty() ? name : path.Wide + L"\\" + name;
-      child.Exact = path.Exact && exact && TRegUndoWriter::CanCarry(name);
+      child.Exact = path.Exact && exact && TUndoWriter::CanCarry(name);
       const auto [subKeys, maxSubKeyLen] = AnalyzeRegValues(sub.get(), child, name);
       if (sink_.Stopped()) return;
       if (subKeys > 0 && depth + 1 < kMaxRegWalkDepth)

@@ -169,6 +169,7 @@ void TRoguePage::RunRemoval() {
   };
   std::vector<Job> jobs;
   std::vector<LPARAM> handled;
+  bool undoFailed = false;
   try {
     // The rows to handle are fixed here, in list order; a scan or check marks made meanwhile do
     // not change what this removal works on.
@@ -183,7 +184,13 @@ void TRoguePage::RunRemoval() {
       if (uninstallerStarted && RemovalPauseMs) Sleep(RemovalPauseMs);
       uninstallerStarted = false;
       try {
-        uninstallerStarted = RemoveRogue(job.relation).UninstallerStarted;
+        const TRogueRemoval done = RemoveRogue(job.relation);
+        uninstallerStarted = done.UninstallerStarted;
+        // Without its undo file nothing was removed: the row stays.
+        if (done.UndoFailed) {
+          undoFailed = true;
+          continue;
+        }
         handled.push_back(job.id);
       } catch (...) {
         // The row stays in the list so the user sees it was not removed.
@@ -200,6 +207,7 @@ void TRoguePage::RunRemoval() {
       workerActive_ = false;
       removing_ = false;
       BitBtnClear.SetEnabled(true);
+      if (undoFailed) ShowUndoFailure(host_.MainWindow());
     });
   } catch (...) {
     workerActive_ = false;

@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include "system/FileOps.h"
+#include "system/Handles.h"
 #include "system/FolderIdentity.h"
 #include "system/ProgramFolders.h"
 #include "system/ProtectedFolders.h"
 #include "system/Registry.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
+#include "system/UndoCapture.h"
 
 const char* const kRogueExtraKeys[5] = {
     "\\SOFTWARE\\Sohu R&D\\Download",
@@ -135,10 +138,33 @@ void RemoveProgramFolder(const std::string& folder, TRogueRemoval& done) {
 
 }  // namespace
 
-TRogueRemoval RemoveRogue(const std::string& relationValue) {
+bool SaveRogueExtraKeysUndo(const std::string& undoFolder) {
+  TUndoWriter undo;
+  for (const char* key : kRogueExtraKeys) {
+    // The keys are deleted in the program's own view; the file names them by their real path.
+    const std::wstring sub = WideFrom(ViewKeyPath(TRegView::Bit32, key + 1));
+    const REGSAM real = RegViewFlag(TRegView::Bit64);
+    TKeyHandle there;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, sub.c_str(), 0, KEY_READ | real, there.out()) !=
+        ERROR_SUCCESS)
+      continue;
+    if (!UndoCapture::AddKeyTree(undo, HKEY_LOCAL_MACHINE, sub, L"HKEY_LOCAL_MACHINE\\" + sub,
+                                 real))
+      return false;
+  }
+  return undo.Empty() || !SaveUndoFile(undo, "Rogue", undoFolder).empty();
+}
+
+TRogueRemoval RemoveRogue(const std::string& relationValue, const std::string& undoFolder) {
   TRogueRemoval done;
   TRogueRelation r = SplitRelationValue(relationValue);
-  if (r.Id == kRogueExtraKeyId) DeleteRogueExtraKeys();
+  if (r.Id == kRogueExtraKeyId) {
+    if (!SaveRogueExtraKeysUndo(undoFolder)) {
+      done.UndoFailed = true;
+      return done;
+    }
+    DeleteRogueExtraKeys();
+  }
   if (r.KeyPath.empty()) return done;
 
   // On 64-bit Windows the program may be installed in either view and either program folder.

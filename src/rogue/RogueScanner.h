@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "rogue/RogueDefinitions.h"
+#include "system/UndoFolder.h"
 
 // One finding, as the result list shows it.
 struct TRogueRow {
@@ -50,16 +51,22 @@ struct TRogueRemoval {
   bool UninstallerStarted = false;  // a command was handed to WinExec
   std::string Command;              // that command line
   std::string DeletedTree;          // the folder handed to the tree deletion ("" when none)
+  bool UndoFailed = false;          // keys were to be deleted but no undo file could be written
 };
 
 // Deletes the extra keys of id 3 that exist; a failure on one key does not stop the others.
 void DeleteRogueExtraKeys();
+// Writes the extra keys of id 3 that exist, with all below them, to a new undo file in
+// `undoFolder`. True when the file was written or there was nothing to write.
+bool SaveRogueExtraKeysUndo(const std::string& undoFolder);
 
 // Removes the program a relation value names, in every registry view and program folder where it
-// is (the fields below then tell of the last): id 3's extra keys; kind 11: the key's
+// is (the fields below then tell of the last): id 3's extra keys (after an undo file in
+// `undoFolder`; without it nothing at all is done and UndoFailed is set); kind 11: the key's
 // "UninstallString" is started hidden and its directory part deleted when that is a program's own
 // folder inside Program Files (IsDeletableProgramFolder), left alone otherwise; kind 33: the
 // folder's "Uninstall.exe", when it exists, is started shown by its quoted path and the folder
 // deleted. Uninstallers are not waited for.
 // Registry failures other than a missing key or value throw.
-TRogueRemoval RemoveRogue(const std::string& relationValue);
+TRogueRemoval RemoveRogue(const std::string& relationValue,
+                          const std::string& undoFolder = UndoFolder());

@@ -10,6 +10,7 @@
 #include "system/Registry.h"
 #include "system/SysUtils.h"
 #include "system/Text.h"
+#include "system/UndoCapture.h"
 
 namespace {
 const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -122,7 +123,8 @@ std::vector<TStartupEntry> ListStartupEntries() {
   return entries;
 }
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name) {
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name,
+                         bool* undoFailed, const std::string& undoFolder) {
   try {
     TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);  // the real path reaches either view
     reg.SetRootKey(root);
@@ -130,7 +132,21 @@ bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::strin
     // By the real name: the ANSI call would turn "?" back into another value's name.
     const std::vector<std::wstring> names = WideNamesOf(reg.CurrentKey());
     const std::wstring* wide = ExactName(names, name);
-    return wide && RegDeleteValueW(reg.CurrentKey(), wide->c_str()) == ERROR_SUCCESS;
+    if (!wide) return false;
+    TUndoWriter undo;
+    const wchar_t* rootName =
+        root == HKEY_CURRENT_USER ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE";
+    const std::string file = UndoCapture::AddValueBefore(undo, root, rootName, WideFrom(keyPath),
+                                                         *wide, RegViewFlag(TRegView::Bit64))
+                                 ? SaveUndoFile(undo, "Startup", undoFolder)
+                                 : std::string();
+    if (file.empty()) {
+      if (undoFailed) *undoFailed = true;
+      return false;
+    }
+    if (RegDeleteValueW(reg.CurrentKey(), wide->c_str()) == ERROR_SUCCESS) return true;
+    DeleteFileA(file.c_str());  // nothing was changed that it could undo
+    return false;
   } catch (...) {
     return false;
   }
@@ -140,7 +156,8 @@ std::string StartupLocationCode(const std::string& location) {
   return location.size() < 2 ? std::string() : location.substr(location.size() - 2);
 }
 
-bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name) {
+bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name, bool* undoFailed,
+                              const std::string& undoFolder) {
   // Without a resolved folder the path would fall back to the root of the current drive; a name
   // that is more than one entry's name would reach past the folder or match other entries.
   if (folder.empty() || name.empty() || name == "." || name == ".." ||
@@ -150,21 +167,31 @@ bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name
   WIN32_FIND_DATAA fd;
   TFindHandle find(FindFirstFileA(path.c_str(), &fd));
   if (!find) return false;
-  // A link goes as a link: under Wine DeleteFileA on a link to a file deletes that file instead.
-  if (IsLinkEntry(path, fd.dwFileAttributes)) return RemoveLinkEntry(path, fd.dwFileAttributes);
-  if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // sub-folders stay
-  return DeleteFileA(path.c_str()) != FALSE;
+  const bool link = IsLinkEntry(path, fd.dwFileAttributes);
+  if (!link && (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;  // sub-folders stay
+  find.reset();
+  // Moved aside rather than deleted, so that it can be put back. A link moves as a link and only
+  // by a rename: a copy to another drive would copy what it points to.
+  const std::string aside = MakeUndoSubfolder("Startup", undoFolder);
+  if (!aside.empty() &&
+      MoveFileExA(path.c_str(), (aside + name).c_str(), link ? 0 : MOVEFILE_COPY_ALLOWED))
+    return true;
+  if (!aside.empty()) RemoveDirectoryA(aside.c_str());
+  if (undoFailed) *undoFailed = true;
+  return false;
 }
 
-bool DeleteStartupEntry(const std::string& name, const std::string& location) {
+bool DeleteStartupEntry(const std::string& name, const std::string& location, bool* undoFailed,
+                        const std::string& undoFolder) {
   const std::string code = StartupLocationCode(location);
   if (code == kStartupFolderCode)
-    return DeleteStartupFolderEntry(GetSpecialFolder(kCsidlStartup), name);
+    return DeleteStartupFolderEntry(GetSpecialFolder(kCsidlStartup), name, undoFailed, undoFolder);
   // The location names the key, and so the view: a value of the same name in the other view is
   // another entry, which stays.
   for (const TStartupSource& source : StartupRegistrySources())
     for (TRegView view : StartupViews(source))
       if (code == source.Code && location == StartupLocation(source, view))
-        return DeleteRegistryValue(source.Root, KeyPathIn(source, view), name);
+        return DeleteRegistryValue(source.Root, KeyPathIn(source, view), name, undoFailed,
+                                   undoFolder);
   return false;
 }

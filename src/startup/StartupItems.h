@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "system/RegView.h"
+#include "system/UndoFolder.h"
 
 struct TStartupSource {
   HKEY Root;
@@ -52,16 +53,25 @@ void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink
 void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add);
 std::vector<TStartupEntry> ListStartupEntries();
 
+// The deletions below first put what they remove in the undo folder `undoFolder`: a value in a
+// new undo file "Startup-...reg", a Startup-folder entry moved into a new folder "Startup-..."
+// instead of being deleted. When that fails nothing is deleted and `undoFailed` (when given) is
+// set.
+
 // Deletes the value named exactly `name` when it exists; true only when a value was deleted.
 // `keyPath` is the key's real path (the one the 64-bit view gives it on 64-bit Windows).
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name);
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name,
+                         bool* undoFailed = nullptr, const std::string& undoFolder = UndoFolder());
 
 // The last two characters of a location string ("" when shorter).
 std::string StartupLocationCode(const std::string& location);
 // Deletes the entry `name` from the place named by the location's code: a value of the Run-type
 // key the location names (in its own registry view only), or the file of that name in the Startup
 // folder. Unknown codes and locations do nothing.
-bool DeleteStartupEntry(const std::string& name, const std::string& location);
-// Deletes only the entry itself: a file, or a link as a link (what it points to stays); sub-folders
-// stay. False when `folder` is empty or `name` is not a single entry's name.
-bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name);
+bool DeleteStartupEntry(const std::string& name, const std::string& location,
+                        bool* undoFailed = nullptr, const std::string& undoFolder = UndoFolder());
+// Takes away only the entry itself: a file, or a link as a link (what it points to stays);
+// sub-folders stay. False when `folder` is empty or `name` is not a single entry's name.
+bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name,
+                              bool* undoFailed = nullptr,
+                              const std::string& undoFolder = UndoFolder());

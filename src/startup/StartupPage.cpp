@@ -71,8 +71,11 @@ void TStartupPage::BitBtnDelRegValueClick() {
   try {
     const int item = LViewStartRun.SelectedIndex();
     // An inexact name would delete another entry that reads the same: the row stays.
+    bool undoFailed = false;
     if (item >= 0 && LViewStartRun.Data(item) == kExactName && ConfirmDelete())
-      DeleteStartupEntry(LViewStartRun.SubItem(item, 0), LViewStartRun.SubItem(item, 2));
+      DeleteStartupEntry(LViewStartRun.SubItem(item, 0), LViewStartRun.SubItem(item, 2),
+                         &undoFailed);
+    if (undoFailed) ShowUndoFailure(host_.MainWindow());
   } catch (...) {
     // Nothing is reported; the rebuilt list shows what is left.
   }

@@ -136,12 +136,14 @@ class TRealClipboard : public IClipboard {
 class TRealFileDialogs : public IFileDialogs {
  public:
   bool OpenFile(HWND owner, const std::string& filter, const std::string& defaultExt,
-                std::string& fileName, const std::string& title) override {
-    return Run(false, owner, filter, defaultExt, fileName, title);
+                std::string& fileName, const std::string& title,
+                const std::string& initialDir) override {
+    return Run(false, owner, filter, defaultExt, fileName, title, initialDir);
   }
   bool SaveFile(HWND owner, const std::string& filter, const std::string& defaultExt,
-                std::string& fileName, const std::string& title) override {
-    return Run(true, owner, filter, defaultExt, fileName, title);
+                std::string& fileName, const std::string& title,
+                const std::string& initialDir) override {
+    return Run(true, owner, filter, defaultExt, fileName, title, initialDir);
   }
 
  private:
@@ -164,7 +166,7 @@ class TRealFileDialogs : public IFileDialogs {
   }
 
   static bool Run(bool save, HWND owner, const std::string& filter, const std::string& defaultExt,
-                  std::string& fileName, const std::string& title) {
+                  std::string& fileName, const std::string& title, const std::string& initialDir) {
     std::vector<char> list = FilterList(filter);
     std::vector<char> name(32768, '\0');
     fileName.copy(name.data(), name.size() - 1);
@@ -176,6 +178,7 @@ class TRealFileDialogs : public IFileDialogs {
     ofn.lpstrFile = name.data();
     ofn.nMaxFile = static_cast<DWORD>(name.size());
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
     ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
     // comdlg32 is loaded with the first dialog, not at start.

@@ -58,11 +58,14 @@ class IFileDialogs {
   virtual ~IFileDialogs() = default;
   // Common open/save dialogs. `filter` pairs names and patterns with "|" ("Text (*.txt)|*.txt");
   // `defaultExt` has no dot. `fileName` holds the initial name on entry and the chosen path on
-  // success; false when the user cancelled. An empty `title` gives the system's own.
+  // success; false when the user cancelled. An empty `title` gives the system's own, an empty
+  // `initialDir` the system's choice of folder.
   virtual bool OpenFile(HWND owner, const std::string& filter, const std::string& defaultExt,
-                        std::string& fileName, const std::string& title = std::string()) = 0;
+                        std::string& fileName, const std::string& title = std::string(),
+                        const std::string& initialDir = std::string()) = 0;
   virtual bool SaveFile(HWND owner, const std::string& filter, const std::string& defaultExt,
-                        std::string& fileName, const std::string& title = std::string()) = 0;
+                        std::string& fileName, const std::string& title = std::string(),
+                        const std::string& initialDir = std::string()) = 0;
 };
 
 namespace Seams {

@@ -14,7 +14,9 @@
 
 #include "browser/BrowserPage.h"
 #include "support/RecordingSeams.h"
+#include "support/RegSnapshot.h"
 #include "support/TestHost.h"
+#include "support/UndoImport.h"
 #include "toolkit/Form.h"
 
 namespace browser_test {

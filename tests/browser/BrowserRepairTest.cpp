@@ -79,6 +79,13 @@ TEST_F(BrowserPageTest, RepairWritesTheCommonValuesAndOnlyTheCheckedExtras) {
   DeleteValue(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Internet Explorer\\Main",
               L"CustomizeSearch");
 
+  // Every key the repair writes to, as it is before: what its undo file must bring back.
+  const std::pair<HKEY, std::wstring> touched[] = {
+      {HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft"}, {HKEY_CURRENT_USER, kMain},
+      {HKEY_LOCAL_MACHINE, kMain}, {HKEY_CURRENT_USER, kZone3}, {HKEY_LOCAL_MACHINE, kZone3}};
+  std::vector<reg_test::TTreeState> before;
+  for (const auto& [root, sub] : touched) before.push_back(reg_test::Tree(root, sub));
+
   page_->FirstVisit();
   for (int i = 0; i < 7; ++i) EXPECT_TRUE(page_->CheckListBoxBR.Checked(i));
   EXPECT_EQ(page_->CheckListBoxBR.Item(2), "注册表编辑器解锁");
@@ -136,6 +143,9 @@ TEST_F(BrowserPageTest, RepairWritesTheCommonValuesAndOnlyTheCheckedExtras) {
   }
   EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kSystemPolicy, L"DisableRegistryTools").Number, 1u);
   EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kMain, L"CustomizeSearch").Type, (DWORD)REG_NONE);
+  ASSERT_TRUE(ImportRegFile(NewestUndoFile("BrowserRepair")));
+  for (size_t i = 0; i < before.size(); ++i)
+    EXPECT_EQ(reg_test::Tree(touched[i].first, touched[i].second), before[i]) << i;
 
   // Ticked as a user does: a click on the item's box, and the space bar on the selected item.
   HWND list = page_->CheckListBoxBR.ListHandle();

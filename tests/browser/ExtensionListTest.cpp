@@ -66,6 +66,10 @@ class TImpatientUser : public TRecordingProcesses {
 TEST_F(BrowserPageTest, MenuExtensionsListedAndOnlyCheckedKeysRemoved) {
   const std::wstring base = kMenuExt + std::wstring(L"\\");
   SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest 下载"), L"", L"a.htm");
+  reg_test::PutDword(HKEY_CURRENT_USER, base + L"VeldorTest 下载", L"Contexts \"=\\", 0x22);
+  reg_test::PutValue(HKEY_CURRENT_USER, base + L"VeldorTest 下载\\子 \xD55C", L"\xD55C", REG_SZ,
+                     L"\xD55C");
+  const reg_test::TTreeState before = reg_test::Tree(HKEY_CURRENT_USER, base + L"VeldorTest 下载");
   SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest Keep"), L"", L"b.htm");
   SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest Keep\\Sub"), L"", L"c");
   SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest " + kThai), L"", L"d");
@@ -97,18 +101,22 @@ TEST_F(BrowserPageTest, MenuExtensionsListedAndOnlyCheckedKeysRemoved) {
   page_->BitBtnBRClick();
 
   EXPECT_FALSE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest 下载"));
-  EXPECT_FALSE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest Link", REG_OPTION_OPEN_LINK));
+  // No undo file can make a registry link again: it stays, and the user is told.
+  EXPECT_TRUE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest Link", REG_OPTION_OPEN_LINK));
   EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kLinkTarget, L"")) << "the link was followed";
+  ASSERT_EQ(seams_.MessageBoxes.Count(), 1u);
+  EXPECT_EQ(seams_.MessageBoxes.Calls()[0].Text, "无法保存撤销文件, 操作已取消!");
   EXPECT_TRUE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest Keep\\Sub"));
   EXPECT_TRUE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest " + kThai))
       << "a name the code page cannot hold was deleted";
   EXPECT_TRUE(Exists(HKEY_CURRENT_USER, base + L"VeldorTest ?")) << "deleted in its place";
   // The list is read again: what is left, nothing else.
   EXPECT_LT(RowOf(list, "VeldorTest 下载"), 0);
-  EXPECT_LT(RowOf(list, "VeldorTest Link"), 0);
   EXPECT_GE(RowOf(list, "VeldorTest Keep"), 0);
   EXPECT_GE(RowOf(list, "VeldorTest Dangling"), 0);
-  EXPECT_TRUE(seams_.MessageBoxes.Calls().empty());
+  // The undo file brings the removed extension back as it was.
+  ASSERT_TRUE(ImportRegFile(NewestUndoFile("MenuExt")));
+  EXPECT_EQ(reg_test::Tree(HKEY_CURRENT_USER, base + L"VeldorTest 下载"), before);
 }
 
 TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) {
@@ -227,4 +235,13 @@ TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) 
   EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kToolbar, lossy));
   EXPECT_TRUE(Exists(HKEY_LOCAL_MACHINE, classes + system + L"\\InprocServer32"));
   EXPECT_TRUE(seams_.MessageBoxes.Calls().empty());
+  // The undo file brings back the entries that went, and holds the registration of the class
+  // whose library was unregistered.
+  const std::string undo = NewestUndoFile("Toolbar");
+  ASSERT_TRUE(ImportRegFile(undo));
+  for (const std::wstring& back : {system, relative, unknown})
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kToolbar, back));
+  const std::string text = ReadTextFile(undo);
+  const std::wstring wide(reinterpret_cast<const wchar_t*>(text.data()), text.size() / 2);
+  EXPECT_NE(wide.find(L"\\CLSID\\" + own + L"\\InprocServer32]"), std::wstring::npos);
 }

@@ -11,6 +11,7 @@
 #include "support/TestHost.h"
 #include "support/WineUnix.h"
 #include "system/SysUtils.h"
+#include "system/UndoFolder.h"
 #include "toolkit/Form.h"
 
 namespace {
@@ -134,6 +135,11 @@ TEST_F(RegBackupPage, BackupReplacesTheOldFileAndTheRegistryEditorImportsItAgain
   EXPECT_EQ(ReadValue(key.Sub(), "Probe"), "before");
   EXPECT_EQ(Boxes().size(), 2u) << "the restore itself says nothing";
   EXPECT_EQ(seams_.FileDialogs.Calls()[1].Title, "选择要恢复的注册表文件名");
+  // Once changes have left undo files, the dialog opens where they are.
+  CreateDirectoryA(UndoFolder().c_str(), nullptr);
+  seams_.FileDialogs.QueueCancel();
+  page_->BitBtnRegResClick();
+  EXPECT_EQ(seams_.FileDialogs.Calls()[2].InitialDir, UndoFolder());
 }
 
 TEST_F(RegBackupPage, AnExistingFileStaysWhenTheUserSaysNoOrTheExportFails) {

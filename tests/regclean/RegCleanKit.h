@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "regclean/RegWalker.h"
+#include "support/RegSnapshot.h"
 
 namespace regclean_test {
 
@@ -19,32 +20,7 @@ inline std::wstring W(const std::string& s) {
   return w;
 }
 
-// Creates root\path (wide, below the root) and sets one value; data are the bytes of `text`
-// stored as UTF-16 with its NUL, unless `raw` is given.
-inline void PutValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
-                     const std::wstring& text) {
-  HKEY key = nullptr;
-  RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExW(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                 (DWORD)((text.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-}
-
-inline void PutDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD v) {
-  HKEY key = nullptr;
-  RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  RegSetValueExW(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), sizeof v);
-  RegCloseKey(key);
-}
-
-inline bool ValueThere(HKEY root, const std::wstring& path, const std::wstring& name) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  const bool there =
-      RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  RegCloseKey(key);
-  return there;
-}
+using namespace reg_test;
 
 // Every value below root\path: (key path, value name) -> (type, bytes).
 using TSnapshot =

@@ -94,6 +94,18 @@ TEST_F(RegCleanPage, ScanListsHitsThenRemovesExactlyTheSelectedRows) {
   EXPECT_EQ(ask.Flags, (UINT)(MB_YESNO | MB_ICONWARNING));
   EXPECT_EQ(p.StringGrid1.RowCount(), 13);
 
+  // Answered Yes, but the undo file cannot be written: nothing goes, and the user is told.
+  const std::string undoDir = p.UndoDir;
+  WriteTextFile(dir_.Path() + "blocked", "");
+  p.UndoDir = dir_.Path() + "blocked\\Undo\\";
+  seams_.MessageBoxes.QueueAnswer(IDYES);
+  p.btnRemove.Click();
+  ASSERT_EQ(seams_.MessageBoxes.Count(), 3u);
+  EXPECT_EQ(seams_.MessageBoxes.Calls()[2].Text, "无法保存撤销文件, 操作已取消!");
+  EXPECT_EQ(p.StringGrid1.RowCount(), 13);
+  EXPECT_EQ(Tree(HKEY_CURRENT_USER, W(user_.Sub())).size(), 13u);  // the key and its 12 children
+  p.UndoDir = undoDir;
+
   // Rows 2, 5 and 9 selected as by Ctrl+click; row 5's value changes after the scan, so it is
   // skipped.
   std::vector<std::wstring> gone = {p.HitOfRow(2)->KeyPath, p.HitOfRow(9)->KeyPath};

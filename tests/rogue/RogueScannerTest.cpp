@@ -3,6 +3,10 @@
 #include "RogueScratch.h"
 #include "rogue/RogueScanner.h"
 #include "support/RecordingSeams.h"
+#include "support/RegSnapshot.h"
+#include "support/Scratch.h"
+#include "support/UndoImport.h"
+#include "system/Text.h"
 
 using namespace rogue_test;
 
@@ -131,11 +135,27 @@ TEST_F(RogueScanner, ExtraKeysOfId3GoOnlyWhereTheyExist) {
   CreateKey(kEventlog + std::string("P4P Service\\Sub"));
   CreateKey("SOFTWARE\\Sohu R&D Keep");
   CreateKey(kEventlog + std::string("P4P Keep"));
-  RemoveRogue(kSogouRelation);  // its folder is missing; the keys go all the same
+  reg_test::PutValue(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Sohu R&D\\Other", L"名 \"\xD55C\"=\\",
+                     REG_EXPAND_SZ, L"%x%");
+  const auto before = [] {
+    return std::make_pair(reg_test::Tree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Sohu R&D"),
+                          reg_test::Tree(HKEY_LOCAL_MACHINE, WideFrom(kEventlog).substr(
+                                                                 0, sizeof kEventlog - 2)));
+  };
+  const auto state = before();
+  // Without an undo file nothing is removed.
+  TScratchDir dir(CurrentTestName());
+  WriteTextFile(dir.Path() + "blocked", "");
+  EXPECT_TRUE(RemoveRogue(kSogouRelation, dir.Path() + "blocked\\Undo\\").UndoFailed);
+  EXPECT_EQ(before(), state);
+  RemoveRogue(kSogouRelation, dir.Path() + "Undo\\");  // its folder is missing; the keys go
   EXPECT_FALSE(KeyExists("SOFTWARE\\Sohu R&D"));
   EXPECT_FALSE(KeyExists(kEventlog + std::string("P4P Service")));
   EXPECT_TRUE(KeyExists("SOFTWARE\\Sohu R&D Keep"));
   EXPECT_TRUE(KeyExists(kEventlog + std::string("P4P Keep")));
+  ASSERT_TRUE(ImportRegFile(NewestUndoFile("Rogue", dir.Path() + "Undo\\")));
+  EXPECT_EQ(before(), state);
+  RemoveRogue(kSogouRelation, dir.Path() + "Undo\\");
   RemoveRogue(kSogouRelation);
   EXPECT_FALSE(KeyExists("SOFTWARE\\Sohu R&D")) << "trying must not create";
   CreateKey("SOFTWARE\\Sohu R&D\\Download");

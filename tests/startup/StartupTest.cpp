@@ -6,12 +6,15 @@
 #include "startup/StartupItems.h"
 #include "startup/StartupPage.h"
 #include "support/RecordingSeams.h"
+#include "support/RegSnapshot.h"
 #include "support/Scratch.h"
 #include "support/WineUnix.h"
 #include "toolkit/Form.h"
 #include "toolkit/ProgressBar.h"
 #include "toolkit/StatusBar.h"
 #include "support/TestHost.h"
+#include "support/UndoImport.h"
+#include "system/Text.h"
 
 using namespace startup_test;
 
@@ -250,4 +253,50 @@ TEST(StartupItems, DeletionTouchesExactlyTheCodedEntry) {
   EXPECT_TRUE(PathExists(atRoot));
   DeleteFileA(atRoot.c_str());
   SetCurrentDirectoryA(previous);
+}
+
+// What a deletion takes away can be put back: a value from its undo file, a Startup-folder
+// entry from the folder it was moved into. Without a place for either, nothing goes.
+TEST(StartupItems, DeletionKeepsWhatItTakesInTheUndoFolder) {
+  TStartupScratch scratch;
+  TScratchDir dir(CurrentTestName());
+  const std::string undo = dir.Path() + "Undo";
+  const TStartupSource& run = StartupRegistrySources()[0];
+  const std::string name = Unique("启动 \"a\"=b\\c");
+  scratch.Set(run.Root, run.KeyPath, name, "%TEMP%\\a.exe /x", REG_EXPAND_SZ);
+  scratch.Set(run.Root, run.KeyPath, Unique("neighbour"), "C:\\n.exe");
+  const std::wstring key = WideFrom(run.KeyPath);
+  const reg_test::TTreeState before = reg_test::Tree(run.Root, key);
+
+  WriteTextFile(dir.Path() + "blocked", "");
+  bool failed = false;
+  EXPECT_FALSE(DeleteStartupEntry(name, StartupLocation(run), &failed, dir.Path() + "blocked\\u"));
+  EXPECT_TRUE(failed);
+  EXPECT_TRUE(ValueExists(run.Root, run.KeyPath, name));
+
+  failed = false;
+  ASSERT_TRUE(DeleteStartupEntry(name, StartupLocation(run), &failed, undo));
+  EXPECT_FALSE(failed);
+  EXPECT_FALSE(ValueExists(run.Root, run.KeyPath, name));
+  EXPECT_TRUE(ValueExists(run.Root, run.KeyPath, Unique("neighbour")));
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((undo + "\\Startup-*.reg").c_str(), &fd);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  FindClose(find);
+  ASSERT_TRUE(ImportRegFile(undo + "\\" + fd.cFileName));
+  EXPECT_EQ(reg_test::Tree(run.Root, key), before);
+
+  // A shortcut moves aside as it is; a link moves as a link, what it points to untouched.
+  const std::string lnk = scratch.Add(Unique("s") + ".lnk");
+  WriteTextFile(lnk, "shortcut bytes");
+  ASSERT_TRUE(DeleteStartupFolderEntry(scratch.Folder, Unique("s") + ".lnk", &failed, undo));
+  EXPECT_FALSE(PathExists(lnk));
+  find = FindFirstFileA((undo + "\\Startup-*").c_str(), &fd);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  std::string aside;
+  do
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) aside = undo + "\\" + fd.cFileName + "\\";
+  while (FindNextFileA(find, &fd));
+  FindClose(find);
+  EXPECT_EQ(ReadTextFile(aside + Unique("s") + ".lnk"), "shortcut bytes");
 }

@@ -183,14 +183,14 @@ std::string TRecordingClipboard::LastText() const {
 
 bool TRecordingFileDialogs::OpenFile(HWND owner, const std::string& filter,
                                      const std::string& defaultExt, std::string& fileName,
-                                     const std::string& title) {
-  return Answer({false, owner, filter, defaultExt, fileName, title}, fileName);
+                                     const std::string& title, const std::string& initialDir) {
+  return Answer({false, owner, filter, defaultExt, fileName, title, initialDir}, fileName);
 }
 
 bool TRecordingFileDialogs::SaveFile(HWND owner, const std::string& filter,
                                      const std::string& defaultExt, std::string& fileName,
-                                     const std::string& title) {
-  return Answer({true, owner, filter, defaultExt, fileName, title}, fileName);
+                                     const std::string& title, const std::string& initialDir) {
+  return Answer({true, owner, filter, defaultExt, fileName, title, initialDir}, fileName);
 }
 
 bool TRecordingFileDialogs::Answer(TFileDialogCall call, std::string& fileName) {

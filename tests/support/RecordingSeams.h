@@ -113,15 +113,17 @@ class TRecordingClipboard : public IClipboard {
 struct TFileDialogCall {
   bool Save = false;
   HWND Owner = nullptr;
-  std::string Filter, DefaultExt, InitialName, Title;
+  std::string Filter, DefaultExt, InitialName, Title, InitialDir;
 };
 
 class TRecordingFileDialogs : public IFileDialogs {
  public:
   bool OpenFile(HWND owner, const std::string& filter, const std::string& defaultExt,
-                std::string& fileName, const std::string& title) override;
+                std::string& fileName, const std::string& title,
+                const std::string& initialDir) override;
   bool SaveFile(HWND owner, const std::string& filter, const std::string& defaultExt,
-                std::string& fileName, const std::string& title) override;
+                std::string& fileName, const std::string& title,
+                const std::string& initialDir) override;
   // Answers in order, for open and save alike; with none queued the user cancels.
   void QueueFileName(const std::string& chosen);
   void QueueCancel();

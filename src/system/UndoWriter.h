@@ -1,15 +1,16 @@
 // An undo file for registry changes: a "Windows Registry Editor Version 5.00" file in UTF-16LE
 // with a byte-order mark, which the registry editor imports to put keys and values back. It
-// knows nothing of what is undone: callers append key headers and values, then save.
+// knows nothing of what is undone: callers append key headers and values (system/UndoCapture
+// reads them from the registry), then save.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-class TRegUndoWriter {
+class TUndoWriter {
  public:
-  TRegUndoWriter();
+  TUndoWriter();
 
   // Can a line of the file hold this key or value name? A line break would split it.
   static bool CanCarry(const std::wstring& name);
@@ -27,6 +28,15 @@ class TRegUndoWriter {
   // be carried or no key was started.
   bool AddValue(const std::wstring& name, DWORD type, const BYTE* data, size_t size);
 
+  // Appends "[-fullName]": importing deletes that key with everything below it (a key the action
+  // is about to create).
+  bool AddKeyRemoval(const std::wstring& fullName);
+  // Appends `"name"=-` to the current key: importing deletes the value (one the action is about
+  // to create).
+  bool AddValueRemoval(const std::wstring& name);
+
+  // Nothing appended since construction?
+  bool Empty() const { return empty_; }
   const std::wstring& Text() const { return text_; }
   // Writes the file as a new file at `path`, never over or through an existing one; a file
   // written only in part is removed.
@@ -36,4 +46,5 @@ class TRegUndoWriter {
   std::wstring text_;
   std::wstring key_;  // the section being written
   bool inKey_ = false;
+  bool empty_ = true;
 };

@@ -1,4 +1,4 @@
-#include "regclean/RegUndoWriter.h"
+#include "system/UndoWriter.h"
 #include "system/WholeFile.h"
 
 #include <cstring>
@@ -40,14 +40,14 @@ void AppendHex(std::wstring& text, const BYTE* data, size_t size) {
 
 }  // namespace
 
-TRegUndoWriter::TRegUndoWriter() : text_(L"Windows Registry Editor Version 5.00\r\n") {}
+TUndoWriter::TUndoWriter() : text_(L"Windows Registry Editor Version 5.00\r\n") {}
 
-bool TRegUndoWriter::CanCarry(const std::wstring& name) {
+bool TUndoWriter::CanCarry(const std::wstring& name) {
   return name.find_first_of(L"\r\n") == std::wstring::npos;
 }
 
-bool TRegUndoWriter::CanCarryValue(const std::wstring& name, DWORD type, const BYTE* data,
-                                   size_t size) {
+bool TUndoWriter::CanCarryValue(const std::wstring& name, DWORD type, const BYTE* data,
+                                size_t size) {
   if (!CanCarry(name)) return false;
   if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) return true;
   if (size == 0) return true;
@@ -57,16 +57,31 @@ bool TRegUndoWriter::CanCarryValue(const std::wstring& name, DWORD type, const B
   return last == L'\0';
 }
 
-bool TRegUndoWriter::AddKey(const std::wstring& fullName) {
+bool TUndoWriter::AddKey(const std::wstring& fullName) {
   if (!CanCarry(fullName)) return false;
   if (inKey_ && fullName == key_) return true;
   text_ += L"\r\n[" + fullName + L"]\r\n";
   key_ = fullName;
   inKey_ = true;
+  empty_ = false;
   return true;
 }
 
-bool TRegUndoWriter::AddValue(const std::wstring& name, DWORD type, const BYTE* data, size_t size) {
+bool TUndoWriter::AddKeyRemoval(const std::wstring& fullName) {
+  if (!CanCarry(fullName) || fullName.empty()) return false;
+  text_ += L"\r\n[-" + fullName + L"]\r\n";
+  inKey_ = false;  // values that follow need a key section of their own
+  empty_ = false;
+  return true;
+}
+
+bool TUndoWriter::AddValueRemoval(const std::wstring& name) {
+  if (!inKey_ || !CanCarry(name)) return false;
+  text_ += (name.empty() ? std::wstring(L"@") : Quoted(name)) + L"=-\r\n";
+  return true;
+}
+
+bool TUndoWriter::AddValue(const std::wstring& name, DWORD type, const BYTE* data, size_t size) {
   if (!inKey_ || !CanCarryValue(name, type, data, size)) return false;
   std::wstring line = name.empty() ? L"@=" : Quoted(name) + L"=";
   if (type == REG_SZ && IsPlainString(data, size)) {
@@ -92,7 +107,7 @@ bool TRegUndoWriter::AddValue(const std::wstring& name, DWORD type, const BYTE* 
   return true;
 }
 
-bool TRegUndoWriter::SaveAsNew(const std::string& path) const {
+bool TUndoWriter::SaveAsNew(const std::string& path) const {
   const std::wstring all = L"\xFEFF" + text_;  // UTF-16LE in memory on every Windows processor
   return WriteWholeFile(
       path,
