@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <shlwapi.h>
 
 #include "support/RegSnapshot.h"
 #include "support/Scratch.h"
@@ -58,7 +60,7 @@ TEST(Undo, ImportingTheFilePutsBackTheStateBeforeTheChange) {
   EXPECT_EQ(ExtractFileName(file).substr(0, 5), "Test-");
   EXPECT_NE(SaveUndoFile(undo, "Test", dir.Path() + "Undo"), file) << "a second file, same second";
 
-  ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, tree.c_str()), ERROR_SUCCESS);
+  ASSERT_EQ(SHDeleteKeyW(HKEY_CURRENT_USER, tree.c_str()), ERROR_SUCCESS);
   PutValue(HKEY_CURRENT_USER, base + L"\\Kept", L"Start Page", REG_DWORD, L"");
   PutValue(HKEY_CURRENT_USER, base + L"\\Kept", L"New", REG_SZ, L"made");
   PutValue(HKEY_CURRENT_USER, base + L"\\Made\\Deeper", L"v", REG_SZ, L"made");
