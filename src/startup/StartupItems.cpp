@@ -173,8 +173,10 @@ bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name
   // Moved aside rather than deleted, so that it can be put back. A link moves as a link and only
   // by a rename: a copy to another drive would copy what it points to.
   const std::string aside = MakeUndoSubfolder("Startup", undoFolder);
+  // Under Wine a file call on a link moves what it points to instead.
   if (!aside.empty() &&
-      MoveFileExA(path.c_str(), (aside + name).c_str(), link ? 0 : MOVEFILE_COPY_ALLOWED))
+      (link ? MoveLinkEntry(path, fd.dwFileAttributes, aside + name)
+            : MoveFileExA(path.c_str(), (aside + name).c_str(), MOVEFILE_COPY_ALLOWED) != FALSE))
     return true;
   if (!aside.empty()) RemoveDirectoryA(aside.c_str());
   if (undoFailed) *undoFailed = true;

@@ -86,9 +86,11 @@ long LinuxCall(long number, const void* a, void* b, long c) {
 }
 
 #if defined(__x86_64__)
+constexpr long kSysRename = 82;
 constexpr long kSysUnlink = 87;
 constexpr long kSysReadlink = 89;
 #else
+constexpr long kSysRename = 38;
 constexpr long kSysUnlink = 10;
 constexpr long kSysReadlink = 85;
 #endif
@@ -117,4 +119,15 @@ bool RemoveLinkEntry(const std::string& path, DWORD attributes) {
   }
   if (!IsUnixLink(path)) return false;  // nothing else is ever unlinked here
   return LinuxCall(kSysUnlink, UnixPathOf(path).c_str(), nullptr, 0) == 0;
+}
+
+bool MoveLinkEntry(const std::string& path, DWORD attributes, const std::string& to) {
+  // Windows renames a junction or symbolic link itself.
+  if (!WineHost().Wine) return MoveFileExA(path.c_str(), to.c_str(), 0) != FALSE;
+  (void)attributes;
+  if (!IsUnixLink(path) || GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  const std::string from = UnixPathOf(path), dest = UnixPathOf(to);
+  // rename never follows a final link: the link itself gets the new name.
+  return !from.empty() && !dest.empty() &&
+         LinuxCall(kSysRename, from.c_str(), const_cast<char*>(dest.c_str()), 0) == 0;
 }

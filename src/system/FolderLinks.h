@@ -15,3 +15,6 @@ bool IsLinkEntry(const std::string& path, DWORD attributes);
 
 // Removes the link itself and nothing it points to. False when it could not; the link then stays.
 bool RemoveLinkEntry(const std::string& path, DWORD attributes);
+// Gives the link itself the new name `to` (a name not taken, on the same drive); what it points
+// to is not touched. False when it could not; the link then stays where it was.
+bool MoveLinkEntry(const std::string& path, DWORD attributes, const std::string& to);
