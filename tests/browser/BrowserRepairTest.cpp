@@ -84,6 +84,7 @@ TEST_F(BrowserPageTest, RepairWritesTheCommonValuesAndOnlyTheCheckedExtras) {
       {HKEY_CURRENT_USER, L"Software\\Policies\\Microsoft"}, {HKEY_CURRENT_USER, kMain},
       {HKEY_LOCAL_MACHINE, kMain}, {HKEY_CURRENT_USER, kZone3}, {HKEY_LOCAL_MACHINE, kZone3}};
   std::vector<reg_test::TTreeState> before;
+  ClearUndoFiles("BrowserRepair");
   for (const auto& [root, sub] : touched) before.push_back(reg_test::Tree(root, sub));
 
   page_->FirstVisit();

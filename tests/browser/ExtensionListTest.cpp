@@ -70,6 +70,7 @@ TEST_F(BrowserPageTest, MenuExtensionsListedAndOnlyCheckedKeysRemoved) {
   reg_test::PutValue(HKEY_CURRENT_USER, base + L"VeldorTest 下载\\子 \xD55C", L"\xD55C", REG_SZ,
                      L"\xD55C");
   const reg_test::TTreeState before = reg_test::Tree(HKEY_CURRENT_USER, base + L"VeldorTest 下载");
+  ClearUndoFiles("MenuExt");
   SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest Keep"), L"", L"b.htm");
   SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest Keep\\Sub"), L"", L"c");
   SetText(HKEY_CURRENT_USER, Made(HKEY_CURRENT_USER, base + L"VeldorTest " + kThai), L"", L"d");
@@ -142,6 +143,7 @@ TEST_F(BrowserPageTest, ToolbarsUnregisterOnlyTheirOwnLibraryAndShowWhatIsLeft) 
   SetText(HKEY_LOCAL_MACHINE, Made(HKEY_LOCAL_MACHINE, classes + relative), L"", L"Relative");
   SetText(HKEY_LOCAL_MACHINE, classes + relative + L"\\InprocServer32", L"", L"shdocvw.dll");
   for (const std::wstring& id : {own, system, relative, unknown, lossy}) AddToolbar(id);
+  ClearUndoFiles("Toolbar");
   // A system library under other names: a folder link to System32, a link and a second name
   // (hard link) of the library itself, and a drive letter mapped onto the Windows folder.
   ASSERT_TRUE(IsWine()) << "links are made from the Unix side";

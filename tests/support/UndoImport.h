@@ -12,6 +12,18 @@ inline bool ImportRegFile(const std::string& file) {
   return Seams::RealProcesses().RunAndWait("", "regedit.exe /s \"" + file + "\"");
 }
 
+// Deletes the undo files "<what>-....reg" left in `folder` by earlier runs, so that the next one
+// found there is the test's own.
+inline void ClearUndoFiles(const std::string& what, const std::string& folder = UndoFolder()) {
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((folder + what + "-*.reg").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do
+    DeleteFileA((folder + fd.cFileName).c_str());
+  while (FindNextFileA(find, &fd));
+  FindClose(find);
+}
+
 // The last undo file "<what>-....reg" written to `folder`; "" when there is none.
 inline std::string NewestUndoFile(const std::string& what, const std::string& folder = UndoFolder()) {
   WIN32_FIND_DATAA fd;
