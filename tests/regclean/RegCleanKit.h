@@ -26,25 +26,8 @@ using namespace reg_test;
 using TSnapshot =
     std::map<std::pair<std::wstring, std::wstring>, std::pair<DWORD, std::vector<BYTE>>>;
 inline void TakeSnapshot(HKEY root, const std::wstring& path, TSnapshot& out) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  wchar_t name[512];
-  BYTE data[4096];
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLen = 512, dataLen = sizeof data, type = 0;
-    if (RegEnumValueW(key, i, name, &nameLen, nullptr, &type, data, &dataLen) != ERROR_SUCCESS)
-      break;
-    out[{path, std::wstring(name, nameLen)}] = {type, std::vector<BYTE>(data, data + dataLen)};
-  }
-  std::vector<std::wstring> subs;
-  for (DWORD i = 0;; ++i) {
-    DWORD nameLen = 512;
-    if (RegEnumKeyExW(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
-    subs.emplace_back(name, nameLen);
-  }
-  RegCloseKey(key);
-  for (const auto& s : subs) TakeSnapshot(root, path + L"\\" + s, out);
+  for (const auto& [key, values] : Tree(root, path))
+    for (const auto& [name, value] : values) out[{key, name}] = value;
 }
 
 class TCollectSink : public IRegScanSink {
