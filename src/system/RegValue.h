@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,3 +12,10 @@
 // missing). The wide form reaches a name that the ANSI code page cannot hold.
 LONG ReadRegValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data);
 LONG ReadRegValue(HKEY key, const std::string& name, DWORD& type, std::vector<BYTE>& data);
+
+// Hands every value of an open key to `visit` (name, type, bytes) in the key's order, the buffers
+// growing when a value grows meanwhile. True when the listing ended with the last value; false on
+// a failure or as soon as `visit` returns false.
+using TRegValueVisit =
+    std::function<bool(const std::wstring& name, DWORD type, const BYTE* data, DWORD size)>;
+bool ForEachRegValue(HKEY key, const TRegValueVisit& visit);

@@ -6,6 +6,7 @@
 #include "system/DllFunction.h"
 #include "system/Handles.h"
 #include "system/RegNameEnum.h"
+#include "system/RegValue.h"
 #include "system/Text.h"
 
 namespace {
@@ -56,32 +57,10 @@ bool DeleteTreeW(HKEY base, const std::wstring& sub, REGSAM view) {
 }
 
 bool CopyValues(HKEY src, HKEY dst) {
-  DWORD maxName = 0, maxData = 0;
-  if (RegQueryInfoKeyW(src, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
-                       &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-    return false;
-  std::vector<wchar_t> name(maxName + 1);
-  std::vector<BYTE> data(maxData + 1);
-  for (DWORD i = 0;;) {
-    DWORD nameLen = static_cast<DWORD>(name.size());
-    DWORD dataLen = static_cast<DWORD>(data.size());
-    DWORD type = REG_NONE;
-    const LONG r =
-        RegEnumValueW(src, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
-    if (r == ERROR_NO_MORE_ITEMS) return true;
-    if (r == ERROR_MORE_DATA) {  // the value grew since the key was measured: measure again
-      if (RegQueryInfoKeyW(src, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                           &maxName, &maxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
-      name.resize(std::max<size_t>(name.size() * 2, maxName + 1));
-      data.resize(std::max<size_t>(data.size() * 2, maxData + 1));
-      continue;
-    }
-    if (r != ERROR_SUCCESS) return false;
-    if (RegSetValueExW(dst, name.data(), 0, type, data.data(), dataLen) != ERROR_SUCCESS)
-      return false;
-    ++i;
-  }
+  return ForEachRegValue(
+      src, [dst](const std::wstring& name, DWORD type, const BYTE* data, DWORD size) {
+        return RegSetValueExW(dst, name.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+      });
 }
 
 bool CopyContents(HKEY src, HKEY dst, REGSAM view) {

@@ -1,6 +1,5 @@
 #include "system/UndoCapture.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "system/Handles.h"
@@ -23,28 +22,10 @@ bool KeySizes(HKEY key, DWORD& maxSub, DWORD& maxName, DWORD& maxData) {
 
 // Appends every value of `key`; false when one cannot be read or carried.
 bool AddValuesOf(TUndoWriter& undo, HKEY key) {
-  DWORD maxSub = 0, maxName = 0, maxData = 0;
-  if (!KeySizes(key, maxSub, maxName, maxData)) return false;
-  std::vector<wchar_t> name(maxName + 1);
-  std::vector<BYTE> data(maxData + 1);
-  for (DWORD i = 0;;) {
-    DWORD nameLen = static_cast<DWORD>(name.size());
-    DWORD dataLen = static_cast<DWORD>(data.size());
-    DWORD type = REG_NONE;
-    const LONG r =
-        RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &type, data.data(), &dataLen);
-    if (r == ERROR_NO_MORE_ITEMS) return true;
-    if (r == ERROR_MORE_DATA) {  // a value grew since the key was measured
-      if (!KeySizes(key, maxSub, maxName, maxData)) return false;
-      name.resize(std::max<size_t>(name.size() * 2, maxName + 1));
-      data.resize(std::max<size_t>(data.size() * 2, maxData + 1));
-      continue;
-    }
-    if (r != ERROR_SUCCESS) return false;
-    if (!undo.AddValue(std::wstring(name.data(), nameLen), type, data.data(), dataLen))
-      return false;
-    ++i;
-  }
+  return ForEachRegValue(
+      key, [&undo](const std::wstring& name, DWORD type, const BYTE* data, DWORD size) {
+        return undo.AddValue(name, type, data, size);
+      });
 }
 
 bool AddTree(TUndoWriter& undo, HKEY base, const std::wstring& sub, const std::wstring& fullName,
