@@ -1,6 +1,5 @@
 #include "system/RegistryTree.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "system/DllFunction.h"
