@@ -25,9 +25,9 @@ struct TNavLink {
 TFormMain::TFormMain() : TForm("TFormMain", true) {
   FormMain = this;
   SetName("FormMain");
-  HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, (LPARAM)icon);
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, (LPARAM)icon);
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, (LPARAM)icon);
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, (LPARAM)icon);
   BuildLayout();
   BuildNavigation();
   Tray = std::make_unique<TTrayIcon>(Handle(), [this] { ExitProgram(); });

@@ -1,5 +1,7 @@
 #include "system/RegValue.h"
 
+#include "system/Text.h"
+
 namespace {
 
 template <class Char, class Query>
@@ -31,5 +33,5 @@ LONG ReadRegValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<B
 }
 
 LONG ReadRegValue(HKEY key, const std::string& name, DWORD& type, std::vector<BYTE>& data) {
-  return ReadWith(RegQueryValueExA, key, name.c_str(), type, data);
+  return ReadRegValue(key, WideFrom(name), type, data);
 }

@@ -107,6 +107,10 @@ bool DeleteTree(HKEY base, const std::string& sub) {
   return !sub.empty() && DeleteTreeW(base, WideFrom(sub));
 }
 
+bool DeleteTree(HKEY base, const std::wstring& sub) {
+  return !sub.empty() && DeleteTreeW(base, sub);
+}
+
 bool CopyTree(HKEY srcBase, const std::string& srcSub, HKEY dstBase, const std::string& dstSub) {
   const std::wstring from = WideFrom(srcSub), to = WideFrom(dstSub);
   TKeyHandle src, dst;

@@ -10,6 +10,7 @@ namespace RegistryTree {
 // Deletes base\sub with everything below it; a link key, there or below, is deleted as a link and
 // never followed. False when it did not exist or could not be deleted.
 bool DeleteTree(HKEY base, const std::string& sub);
+bool DeleteTree(HKEY base, const std::wstring& sub);
 // Creates dstBase\dstSub (which must not exist) and copies every value and subkey of
 // srcBase\srcSub into it. On any failure the partial copy is deleted again and false returned.
 bool CopyTree(HKEY srcBase, const std::string& srcSub, HKEY dstBase, const std::string& dstSub);

@@ -39,7 +39,7 @@ class TRogueHost : public TTestHost {
         break;
       }
       MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
       if (GetTickCount() - start > 30000) return false;
     }
     return true;
