@@ -26,7 +26,7 @@ std::vector<std::wstring> WideNamesOf(HKEY key) {
 }
 
 // The value's text read by its real name, when it is REG_SZ or REG_EXPAND_SZ (unexpanded).
-std::string WideText(HKEY key, const std::wstring& name) {
+std::wstring TextOf(HKEY key, const std::wstring& name) {
   DWORD type = REG_NONE;
   std::vector<BYTE> bytes;
   if (ReadRegValue(key, name, type, bytes) != ERROR_SUCCESS ||
@@ -34,16 +34,7 @@ std::string WideText(HKEY key, const std::wstring& name) {
     return {};
   std::wstring data(bytes.size() / sizeof(wchar_t), L'\0');
   std::memcpy(data.data(), bytes.data(), data.size() * sizeof(wchar_t));
-  return NarrowFrom(data.substr(0, data.find(L'\0')));
-}
-
-// The one real name that `name` stands for exactly; nullptr when none does.
-const std::wstring* ExactName(const std::vector<std::wstring>& names, const std::string& name) {
-  for (const std::wstring& wide : names) {
-    bool exact = true;
-    if (NarrowFrom(wide, &exact) == name && exact) return &wide;
-  }
-  return nullptr;
+  return data.substr(0, data.find(L'\0'));
 }
 }  // namespace
 
@@ -68,30 +59,29 @@ void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink
   TRegistry reg(KEY_READ);
   reg.SetRootKey(source.Root);
   if (!reg.OpenKey(std::string("\\") + source.KeyPath, false)) return;
-  const std::string location = StartupLocation(source);
+  const std::wstring location = WideFrom(StartupLocation(source));
   for (const std::wstring& name : WideNamesOf(reg.CurrentKey())) {
     TStartupEntry entry;
-    entry.Name = NarrowFrom(name, &entry.Exact);
-    // Read by its real name: the shown one may stand for another value.
-    entry.Command = WideText(reg.CurrentKey(), name);
+    entry.Name = name;
+    entry.Command = TextOf(reg.CurrentKey(), name);
     entry.Location = location;
     add(entry);
   }
 }
 
-void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add) {
+void EnumStartupFolderEntries(const std::wstring& folder, const TStartupSink& add) {
   if (folder.empty()) return;
-  const std::string dir = IncludeTrailingBackslash(folder);
+  const std::wstring dir = IncludeTrailingBackslash(folder);
   WIN32_FIND_DATAW fd;
-  TFindHandle find(FindFirstFileW((WideFrom(dir) + L"*.*").c_str(), &fd));
+  TFindHandle find(FindFirstFileW((dir + L"*.*").c_str(), &fd));
   if (!find) return;
   do {
     TStartupEntry entry;
-    entry.Name = NarrowFrom(fd.cFileName, &entry.Exact);
+    entry.Name = fd.cFileName;
     // Only the exact lower-case "desktop.ini" is the shell's own file; other spellings are listed.
-    if (entry.Name == "." || entry.Name == ".." || entry.Name == "desktop.ini") continue;
+    if (entry.Name == L"." || entry.Name == L".." || entry.Name == L"desktop.ini") continue;
     entry.Command = dir + entry.Name;
-    entry.Location = entry.Command + "," + kStartupFolderCode;
+    entry.Location = entry.Command + L"," + WideFrom(kStartupFolderCode);
     add(entry);
   } while (FindNextFileW(find.get(), &fd));
 }
@@ -99,7 +89,7 @@ void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add
 void EnumStartupEntries(const TStartupSink& add) {
   for (const TStartupSource& source : StartupRegistrySources())
     EnumStartupRegistryEntries(source, add);
-  EnumStartupFolderEntries(GetSpecialFolder(kCsidlStartup), add);
+  EnumStartupFolderEntries(GetSpecialFolderW(kCsidlStartup), add);
 }
 
 std::vector<TStartupEntry> ListStartupEntries() {
@@ -108,15 +98,12 @@ std::vector<TStartupEntry> ListStartupEntries() {
   return entries;
 }
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name) {
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::wstring& name) {
   try {
     TRegistry reg;  // full access
     reg.SetRootKey(root);
     if (!reg.OpenKey("\\" + keyPath, false)) return false;
-    // By the real name: the ANSI call would turn "?" back into another value's name.
-    const std::vector<std::wstring> names = WideNamesOf(reg.CurrentKey());
-    const std::wstring* wide = ExactName(names, name);
-    return wide && RegDeleteValueW(reg.CurrentKey(), wide->c_str()) == ERROR_SUCCESS;
+    return RegDeleteValueW(reg.CurrentKey(), name.c_str()) == ERROR_SUCCESS;
   } catch (...) {
     return false;
   }
@@ -126,27 +113,40 @@ std::string StartupLocationCode(const std::string& location) {
   return location.size() < 2 ? std::string() : location.substr(location.size() - 2);
 }
 
-bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name) {
+std::wstring StartupLocationCode(const std::wstring& location) {
+  return location.size() < 2 ? std::wstring() : location.substr(location.size() - 2);
+}
+
+bool DeleteStartupFolderEntry(const std::wstring& folder, const std::wstring& name) {
   // Without a resolved folder the path would fall back to the root of the current drive; a name
   // that is more than one entry's name would reach past the folder or match other entries.
-  if (folder.empty() || name.empty() || name == "." || name == ".." ||
-      LastDelimiter(name, "\\/:*?") != std::string::npos)
+  if (folder.empty() || name.empty() || name == L"." || name == L".." ||
+      name.find_first_of(L"\\/:*?") != std::wstring::npos)
     return false;
-  const std::string path = IncludeTrailingBackslash(folder) + name;
-  WIN32_FIND_DATAA fd;
-  TFindHandle find(FindFirstFileA(path.c_str(), &fd));
+  const std::wstring path = IncludeTrailingBackslash(folder) + name;
+  WIN32_FIND_DATAW fd;
+  TFindHandle find(FindFirstFileW(path.c_str(), &fd));
   if (!find) return false;
-  // A link goes as a link: under Wine DeleteFileA on a link to a file deletes that file instead.
+  // A link goes as a link: under Wine DeleteFileW on a link to a file deletes that file instead.
   if (IsLinkEntry(path, fd.dwFileAttributes)) return RemoveLinkEntry(path, fd.dwFileAttributes);
   if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // sub-folders stay
-  return DeleteFileA(path.c_str()) != FALSE;
+  return DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name) {
+  return DeleteStartupFolderEntry(WideFrom(folder), WideFrom(name));
+}
+
+bool DeleteStartupEntry(const std::wstring& name, const std::wstring& location) {
+  const std::wstring code = StartupLocationCode(location);
+  if (code == WideFrom(kStartupFolderCode))
+    return DeleteStartupFolderEntry(GetSpecialFolderW(kCsidlStartup), name);
+  for (const TStartupSource& source : StartupRegistrySources())
+    if (code == WideFrom(source.Code))
+      return DeleteRegistryValue(source.Root, source.KeyPath, name);
+  return false;
 }
 
 bool DeleteStartupEntry(const std::string& name, const std::string& location) {
-  const std::string code = StartupLocationCode(location);
-  if (code == kStartupFolderCode)
-    return DeleteStartupFolderEntry(GetSpecialFolder(kCsidlStartup), name);
-  for (const TStartupSource& source : StartupRegistrySources())
-    if (code == source.Code) return DeleteRegistryValue(source.Root, source.KeyPath, name);
-  return false;
+  return DeleteStartupEntry(WideFrom(name), WideFrom(location));
 }
