@@ -6,9 +6,6 @@
 #include "toolkit/Guarded.h"
 
 namespace {
-// Row data: whether the entry's name is exact and so may be deleted.
-const LPARAM kExactName = 1;
-
 TListViewOptions ExtensionListOptions() {
   TListViewOptions o = TListViewOptions::CheckedRows();
   o.gridLines = true;
@@ -17,8 +14,8 @@ TListViewOptions ExtensionListOptions() {
 
 // The shared image list belongs to the data module: the list must not destroy it with itself.
 void ShareImages(TListView& list) {
-  SetWindowLongA(list.Handle(), GWL_STYLE,
-                 GetWindowLongA(list.Handle(), GWL_STYLE) | LVS_SHAREIMAGELISTS);
+  SetWindowLongW(list.Handle(), GWL_STYLE,
+                 GetWindowLongW(list.Handle(), GWL_STYLE) | LVS_SHAREIMAGELISTS);
 }
 
 // The last column takes what the others leave.
@@ -73,15 +70,12 @@ TBrowserPage::TBrowserPage(TTabSheet& sheet, IHost& host, std::function<HIMAGELI
   ShareImages(ListViewBrowserMenu);
   ShareImages(LvwToolButton);
 
-  Sweeper.OnMenuExt = [this](TIESweeper*, const std::string& name, const std::string& text,
-                             bool exact) { AddMenuExtRow(name, text, exact); };
-  Sweeper.OnToolbar = [this](TIESweeper*, const std::string& name, bool exact) {
-    AddToolbarRow(name, exact);
+  Sweeper.OnMenuExt = [this](TIESweeper*, const std::wstring& name, const std::wstring& text) {
+    AddMenuExtRow(name, text);
   };
+  Sweeper.OnToolbar = [this](TIESweeper*, const std::wstring& name) { AddToolbarRow(name); };
   if (kToolbarButtonEvent)
-    Sweeper.OnExtension = [this](TIESweeper*, const std::string& name, bool exact) {
-      AddExtensionRow(name, exact);
-    };
+    Sweeper.OnExtension = [this](TIESweeper*, const std::wstring& name) { AddExtensionRow(name); };
 
   PageControlBR.OnChange = [this](TPageControl*) { Guarded([&] { PageControlBRChange(); }); };
   BitBtnBR.OnClick = [this](TControl*) { Guarded([&] { BitBtnBRClick(); }); };
@@ -135,11 +129,11 @@ void TBrowserPage::FillToolbarList() {
   FillLastColumn(LvwToolButton);
 }
 
-void TBrowserPage::AddMenuExtRow(const std::string& name, const std::string& text, bool exact) {
-  Guarded([&] { ListViewBrowserMenu.AddItem(name, {text}, -1, exact ? kExactName : 0); });
+void TBrowserPage::AddMenuExtRow(const std::wstring& name, const std::wstring& text) {
+  Guarded([&] { ListViewBrowserMenu.AddItemW(name, {text}); });
 }
 
-int TBrowserPage::TakeToolbarImage(const std::string& file) {
+int TBrowserPage::TakeToolbarImage(const std::wstring& file) {
   HIMAGELIST images = images_ ? images_() : nullptr;
   const int slot =
       nextToolbarImage_ < toolbarImages_.size() ? toolbarImages_[nextToolbarImage_] : -1;
@@ -150,46 +144,33 @@ int TBrowserPage::TakeToolbarImage(const std::string& file) {
   return index;
 }
 
-void TBrowserPage::AddToolbarRow(const std::string& classId, bool exact) {
+void TBrowserPage::AddToolbarRow(const std::wstring& classId) {
   Guarded([&] {
-    // A name that does not survive the code page would look up some other class: none is shown.
-    const std::string description = exact ? Sweeper.ReadClassName(classId) : "";
-    const int row = LvwToolButton.AddItem(description, {classId}, -1, exact ? kExactName : 0);
+    const int row = LvwToolButton.AddItemW(Sweeper.ReadClassName(classId), {classId});
     if (row < 0) return;
-    const std::string server = exact ? ShortServerPath(Sweeper.ReadServerPath(classId)) : "";
-    LvwToolButton.SetSubItem(row, 1, server);
+    const std::wstring server = ShortServerPath(Sweeper.ReadServerPath(classId));
+    LvwToolButton.SetSubItemW(row, 1, server);
     // Without an icon of its own the row shows none rather than another row's.
     const int image = TakeToolbarImage(server);
-    LVITEMA it{};
-    it.mask = LVIF_IMAGE;
-    it.iItem = row;
-    it.iImage = image >= 0 ? image : I_IMAGENONE;
-    SendMessageA(LvwToolButton.Handle(), LVM_SETITEMA, 0, (LPARAM)&it);
+    LvwToolButton.SetItemImage(row, image);
   });
 }
 
-void TBrowserPage::AddExtensionRow(const std::string& keyName, bool exact) {
+void TBrowserPage::AddExtensionRow(const std::wstring& keyName) {
   Guarded([&] {
-    const std::string text = exact ? Sweeper.ReadButtonText(keyName) : "";
-    const std::string hotIcon = exact ? Sweeper.ReadHotIcon(keyName) : "";
-    const int row = LvwToolButton.AddItem(text, {keyName, hotIcon}, -1, exact ? kExactName : 0);
-    std::vector<std::string> lines;
-    std::string::size_type start = 0;
+    const std::wstring hotIcon = Sweeper.ReadHotIcon(keyName);
+    const int row = LvwToolButton.AddItemW(Sweeper.ReadButtonText(keyName), {keyName, hotIcon});
+    std::vector<std::wstring> lines;
+    std::wstring::size_type start = 0;
     for (;;) {
-      const auto comma = hotIcon.find(',', start);
+      const auto comma = hotIcon.find(L',', start);
       lines.push_back(hotIcon.substr(start, comma - start));
-      if (comma == std::string::npos) break;
+      if (comma == std::wstring::npos) break;
       start = comma + 1;
     }
     HIMAGELIST images = images_ ? images_() : nullptr;
     const int image = TIESweeper::AddIconFromSpec(lines, images);
-    if (row >= 0 && image >= 0) {
-      LVITEMA it{};
-      it.mask = LVIF_IMAGE;
-      it.iItem = row;
-      it.iImage = image;
-      SendMessageA(LvwToolButton.Handle(), LVM_SETITEMA, 0, (LPARAM)&it);
-    }
+    if (row >= 0 && image >= 0) LvwToolButton.SetItemImage(row, image);
   });
 }
 
@@ -226,8 +207,7 @@ void TBrowserPage::RemoveCheckedMenuExt() {
   Guarded([&] {
     for (int i = ListViewBrowserMenu.Count() - 1; i >= 0; --i) {
       if (!ListViewBrowserMenu.Checked(i)) continue;
-      if (ListViewBrowserMenu.Data(i) == kExactName)
-        Sweeper.DeleteMenuExt(ListViewBrowserMenu.Caption(i));
+      Sweeper.DeleteMenuExt(ListViewBrowserMenu.CaptionW(i));
       ListViewBrowserMenu.Delete(i);
     }
   });
@@ -237,13 +217,14 @@ void TBrowserPage::RemoveCheckedMenuExt() {
 void TBrowserPage::RemoveCheckedToolbars() {
   Guarded([&] {
     for (int i = LvwToolButton.Count() - 1; i >= 0; --i) {
-      if (!LvwToolButton.Checked(i) || LvwToolButton.Data(i) != kExactName) continue;
-      const std::string classId = LvwToolButton.SubItem(i, 0);
-      // A library of the system serves many classes: only its toolbar entry goes.
-      const std::string server = UnregisterableServer(Sweeper.ReadServerPath(classId));
-      if (!server.empty())
-        Seams::Processes().RunAndWaitAtMost(Regsvr32Path(), UnregisterCommandLine(server),
-                                            kUnregisterWaitMs);
+      if (!LvwToolButton.Checked(i)) continue;
+      const std::wstring classId = LvwToolButton.SubItemW(i, 0);
+      // A library of the system serves many classes: only its toolbar entry goes. So does the
+      // entry of a library that no command line can name (see UnregisterCommandLine).
+      const std::wstring server = UnregisterableServer(Sweeper.ReadServerPath(classId));
+      const std::string command = server.empty() ? "" : UnregisterCommandLine(server);
+      if (!command.empty())
+        Seams::Processes().RunAndWaitAtMost(Regsvr32Path(), command, kUnregisterWaitMs);
       else
         Sweeper.DeleteToolbar(classId);
     }
