@@ -11,8 +11,8 @@ WORD MinimizedState = 0;
 namespace {
 const char kTip[] = "Veldor";
 
-// The record's first layout (152 bytes wide), which every shell version accepts.
-struct TNotifyIconData152 {
+// The record's first layout (152 bytes in a 32-bit program), which every shell version accepts.
+struct TNotifyIconDataV1 {
   DWORD cbSize;
   HWND hWnd;
   UINT uID;
@@ -21,11 +21,11 @@ struct TNotifyIconData152 {
   HICON hIcon;
   WCHAR szTip[64];
 };
-static_assert(sizeof(TNotifyIconData152) == 152, "first wide NOTIFYICONDATA layout");
+static_assert(sizeof(TNotifyIconDataV1) == NOTIFYICONDATAW_V1_SIZE, "first NOTIFYICONDATA layout");
 }  // namespace
 
 bool TrayIcon(bool add, HWND window, HICON icon, const std::string& tip) {
-  TNotifyIconData152 data{};
+  TNotifyIconDataV1 data{};
   data.cbSize = sizeof data;
   data.hWnd = window;
   data.uID = kTrayIconId;
