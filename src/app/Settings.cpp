@@ -22,9 +22,7 @@ class TNoCriticalErrorBoxes {
  private:
   UINT old_;
 };
-}  // namespace
 
-namespace {
 // The lines of the file. '=', ';', quotes, spaces and line ends are never the second byte of a
 // double-byte character in code page 936, so the text is taken apart byte by byte.
 std::vector<std::string> SplitLines(const std::string& text) {
