@@ -1,5 +1,5 @@
 // Whole-subtree work behind TRegistry: recursive delete and copy. Key names and value data go
-// through the wide functions, so names and text outside the ANSI code page survive unchanged.
+// through the wide functions, so names and text outside code page 936 survive unchanged.
 #pragma once
 
 #include <windows.h>
