@@ -73,7 +73,7 @@ class TBenchView : public ITmpCleanView {
   TBenchView(TMemo& memo, TLabel& label) : feed_(memo, label) {}
   void SetRunning(bool) override { feed_.Flush(); }
   void ClearLines() override { feed_.Flush(); }
-  void AddLine(const std::string& line) override { feed_.AddLine(line); }
+  void AddLine(const std::wstring& line) override { feed_.AddLine(line); }
   void SetStatus(const std::string& text) override { feed_.SetStatus(text); }
   void Pulse() override { feed_.Pulse(); }
 

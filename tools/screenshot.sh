@@ -2,6 +2,7 @@
 # Runs the built program under Xvfb, optionally drives it, and writes a screenshot.
 #   tools/screenshot.sh [BUILD_DIR] [OUT.png] [uidrive commands...]
 # Each extra argument is one command for build/uidrive.exe, e.g. 'click 启动项目清理'.
+# VELDOR_CODEPAGE=1252 runs it as on a Western Windows (see tools/wine-run).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
@@ -12,8 +13,10 @@ display=:$(( 90 + RANDOM % 9 ))
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display VELDOR_WINE_GRAPHICS=x11
+prefix="$build/wineprefix-x11"
+[ "${VELDOR_CODEPAGE:-936}" = 1252 ] && prefix="$prefix-cp1252"
 cleanup() {
-  WINEPREFIX="$build/wineprefix-x11" wineserver -k >/dev/null 2>&1 || true
+  WINEPREFIX="$prefix" wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT
@@ -27,7 +30,9 @@ for _ in $(seq 1 60); do
 done
 for cmd in "$@"; do
   verb=${cmd%% *}
-  arg=$(printf '%s' "${cmd#* }" | iconv -f UTF-8 -t GBK)  # Wine reads arguments as code page 936
+  arg=${cmd#* }
+  # Wine reads arguments in the locale's encoding: GBK for code page 936, else UTF-8.
+  [ "${VELDOR_CODEPAGE:-936}" = 936 ] && arg=$(printf '%s' "$arg" | iconv -f UTF-8 -t GBK)
   "$here/wine-run" "$build/uidrive.exe" "$verb" "$arg" || echo "screenshot: '$cmd' failed" >&2
 done
 sleep "${SCREENSHOT_DELAY:-2}"

@@ -54,9 +54,16 @@ if ! bash "$(dirname "$0")/runs-32bit"; then
   fi
 fi
 
-# Wine runs the program with LANG=zh_CN.GBK so ANSI calls use code page 936.
+# Wine takes the system code page from the locale: zh_CN.GBK gives 936 (the tests' usual one),
+# en_US.UTF-8 gives 1252 (the tests run with VELDOR_CODEPAGE=1252).
+gen=0
 if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.gbk$'; then
   grep -q '^zh_CN.GBK GBK' /etc/locale.gen 2>/dev/null || echo 'zh_CN.GBK GBK' | $SUDO tee -a /etc/locale.gen >/dev/null
-  $SUDO locale-gen >/dev/null
+  gen=1
 fi
+if ! locale -a 2>/dev/null | grep -qiE '^en_US\.utf-?8$'; then
+  grep -q '^en_US.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'en_US.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  gen=1
+fi
+[ "$gen" = 0 ] || $SUDO locale-gen >/dev/null
 exit 0

@@ -5,8 +5,10 @@
 
 #include "app/JobRunner.h"
 #include "regbackup/Rotation.h"
+#include "system/Handles.h"
 #include "system/ProtectedFolders.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 
 namespace {
 const char kSection[] = "RunData";
@@ -20,21 +22,134 @@ class TNoCriticalErrorBoxes {
  private:
   UINT old_;
 };
+
+// The lines of the file. '=', ';', quotes, spaces and line ends are never the second byte of a
+// double-byte character in code page 936, so the text is taken apart byte by byte.
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  return lines;
+}
+
+std::string Trim(const std::string& s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return s.substr(b, e - b);
+}
+
+// Key and section names are ASCII; letter case does not count.
+bool SameAscii(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+// The section's header line: "[RunData]" however spaced, in any letter case.
+bool IsSectionLine(const std::string& line, const char* section) {
+  const std::string t = Trim(line);
+  return t.size() >= 2 && t.front() == '[' && t.back() == ']' &&
+         SameAscii(Trim(t.substr(1, t.size() - 2)), section);
+}
+
+bool IsAnySectionLine(const std::string& line) {
+  const std::string t = Trim(line);
+  return !t.empty() && t.front() == '[';
+}
+
+// The key of a "key=value" line; "" for any other line.
+std::string KeyOf(const std::string& line) {
+  const std::string t = Trim(line);
+  if (t.empty() || t[0] == ';') return "";
+  const auto eq = t.find('=');
+  return eq == std::string::npos ? "" : Trim(t.substr(0, eq));
+}
+
+std::string ValueOf(const std::string& line) {
+  std::string v = Trim(line.substr(line.find('=') + 1));
+  // Quotes around a value are not part of it.
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    v = v.substr(1, v.size() - 2);
+  return v;
+}
+
+bool ReadAll(HANDLE file, std::string& text) {
+  text.clear();
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buf, sizeof buf, &got, nullptr)) {
+    if (got == 0) return true;
+    text.append(buf, got);
+  }
+  return false;
+}
 }  // namespace
 
 std::string TSettingsFile::Read(const std::string& key, const std::string& fallback) const {
-  std::vector<char> buffer(256);
-  for (;;) {
-    const DWORD n = GetPrivateProfileStringA(kSection, key.c_str(), fallback.c_str(), buffer.data(),
-                                             static_cast<DWORD>(buffer.size()), path_.c_str());
-    // A value that filled the buffer may have been cut: read again with room to spare.
-    if (n + 1 < buffer.size() || buffer.size() >= (1u << 20)) return std::string(buffer.data(), n);
-    buffer.resize(buffer.size() * 4);
+  const TKernelHandle file(CreateFileW(WideFrom(path_).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string text;
+  if (!file || !ReadAll(file.get(), text)) return fallback;
+  bool inSection = false;
+  for (const std::string& line : SplitLines(text)) {
+    if (IsAnySectionLine(line)) {
+      inSection = IsSectionLine(line, kSection);
+      continue;
+    }
+    if (inSection && !KeyOf(line).empty() && SameAscii(KeyOf(line), key)) return ValueOf(line);
   }
+  return fallback;
 }
 
 bool TSettingsFile::Write(const std::string& key, const std::string& value) const {
-  return WritePrivateProfileStringA(kSection, key.c_str(), value.c_str(), path_.c_str()) != FALSE;
+  // Held without sharing while it is changed, as the system's own writer does.
+  const TKernelHandle file(CreateFileW(WideFrom(path_).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string text;
+  if (!file || !ReadAll(file.get(), text)) return false;
+  std::vector<std::string> lines = SplitLines(text);
+  const std::string entry = key + "=" + value;
+  // Replace the key in its section, else add it after the section's last entry, else add the
+  // section at the end.
+  int section = -1, last = -1;
+  bool done = false;
+  for (int i = 0; i < static_cast<int>(lines.size()) && !done; ++i) {
+    if (IsAnySectionLine(lines[i])) {
+      if (section >= 0) break;
+      if (IsSectionLine(lines[i], kSection)) section = last = i;
+      continue;
+    }
+    if (section < 0) continue;
+    if (!Trim(lines[i]).empty()) last = i;
+    if (!KeyOf(lines[i]).empty() && SameAscii(KeyOf(lines[i]), key)) {
+      lines[i] = entry;
+      done = true;
+    }
+  }
+  if (!done && section >= 0) {
+    lines.insert(lines.begin() + last + 1, entry);
+  } else if (!done) {
+    lines.push_back(std::string("[") + kSection + "]");
+    lines.push_back(entry);
+  }
+  std::string out;
+  for (const std::string& line : lines) out += line + "\r\n";
+  DWORD written = 0;
+  return SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == 0 &&
+         WriteFile(file.get(), out.data(), static_cast<DWORD>(out.size()), &written, nullptr) &&
+         written == out.size() && SetEndOfFile(file.get()) && FlushFileBuffers(file.get());
 }
 
 TSettings ReadSettings(const TSettingsFile& file) {
@@ -57,7 +172,7 @@ bool EnsureFolder(const std::string& folder) {
   if (!IsAbsoluteFolder(folder)) return false;
   TNoCriticalErrorBoxes quiet;
   if (DirectoryExists(folder)) return true;
-  CreateDirectoryA(ExcludeTrailingBackslash(folder).c_str(), nullptr);
+  CreateDirectoryW(WideFrom(ExcludeTrailingBackslash(folder)).c_str(), nullptr);
   return DirectoryExists(folder);
 }
 

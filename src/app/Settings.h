@@ -1,5 +1,7 @@
 // config.ini next to the program, section "RunData": read once at the first show, written by the
-// settings page. Read and written through the system's private-profile functions.
+// settings page. The file is code page 936 text, read and written here as the system's
+// private-profile functions do, but without the system's code page in between: a folder named in
+// Chinese reads back the same on any Windows.
 #pragma once
 
 #include <windows.h>

@@ -2,9 +2,8 @@
 
 #include <shellapi.h>
 
-#include <cstring>
-
 #include "system/DllFunction.h"
+#include "system/Text.h"
 #include "toolkit/Guarded.h"
 
 WORD MinimizedState = 0;
@@ -12,31 +11,31 @@ WORD MinimizedState = 0;
 namespace {
 const char kTip[] = "Veldor";
 
-// The record's first layout (88 bytes in a 32-bit program), which every shell version accepts.
-struct TNotifyIconData88 {
+// The record's first layout (152 bytes in a 32-bit program), which every shell version accepts.
+struct TNotifyIconDataV1 {
   DWORD cbSize;
   HWND hWnd;
   UINT uID;
   UINT uFlags;
   UINT uCallbackMessage;
   HICON hIcon;
-  CHAR szTip[64];
+  WCHAR szTip[64];
 };
-static_assert(sizeof(TNotifyIconData88) == NOTIFYICONDATAA_V1_SIZE, "first NOTIFYICONDATA layout");
+static_assert(sizeof(TNotifyIconDataV1) == NOTIFYICONDATAW_V1_SIZE, "first NOTIFYICONDATA layout");
 }  // namespace
 
 bool TrayIcon(bool add, HWND window, HICON icon, const std::string& tip) {
-  TNotifyIconData88 data{};
+  TNotifyIconDataV1 data{};
   data.cbSize = sizeof data;
   data.hWnd = window;
   data.uID = kTrayIconId;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = kTrayCallbackMessage;
   data.hIcon = icon;
-  std::strncpy(data.szTip, tip.c_str(), sizeof data.szTip - 1);
+  lstrcpynW(data.szTip, WideFrom(tip).c_str(), 64);
   // shell32 is loaded only once the icon is wanted.
-  if (auto notify = DllFunction<decltype(::Shell_NotifyIconA)>("shell32.dll", "Shell_NotifyIconA"))
-    notify(add ? NIM_ADD : NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAA>(&data));
+  if (auto notify = DllFunction<decltype(::Shell_NotifyIconW)>("shell32.dll", "Shell_NotifyIconW"))
+    notify(add ? NIM_ADD : NIM_DELETE, reinterpret_cast<PNOTIFYICONDATAW>(&data));
   return true;
 }
 
@@ -47,15 +46,15 @@ void RegisterTrayHotKey(HWND window) {
 TTrayIcon::TTrayIcon(HWND window, std::function<void()> exitProgram)
     : window_(window),
       exitProgram_(std::move(exitProgram)),
-      taskbarCreated_(RegisterWindowMessageA("TaskbarCreated")) {
+      taskbarCreated_(RegisterWindowMessageW(L"TaskbarCreated")) {
   PopupMenuIcon.Add("NShowOrHide", "显示/隐藏(&S)", [this] { NShowOrHideClick(); });
   PopupMenuIcon.AddSeparator("N3");
   PopupMenuIcon.Add("NIconExit", "退出程序(&E)", [this] { NIconExitClick(); });
 }
 
 HICON TTrayIcon::WindowIcon() const {
-  HICON icon = reinterpret_cast<HICON>(SendMessageA(window_, WM_GETICON, ICON_SMALL, 0));
-  if (!icon) icon = reinterpret_cast<HICON>(SendMessageA(window_, WM_GETICON, ICON_BIG, 0));
+  HICON icon = reinterpret_cast<HICON>(SendMessageW(window_, WM_GETICON, ICON_SMALL, 0));
+  if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(window_, WM_GETICON, ICON_BIG, 0));
   return icon;
 }
 

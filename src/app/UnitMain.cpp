@@ -25,9 +25,9 @@ struct TNavLink {
 TFormMain::TFormMain() : TForm("TFormMain", true) {
   FormMain = this;
   SetName("FormMain");
-  HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, (LPARAM)icon);
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, (LPARAM)icon);
+  HICON icon = LoadIconW(GetModuleHandleW(nullptr), L"MAINICON");
+  SendMessageW(Handle(), WM_SETICON, ICON_BIG, (LPARAM)icon);
+  SendMessageW(Handle(), WM_SETICON, ICON_SMALL, (LPARAM)icon);
   BuildLayout();
   BuildNavigation();
   Tray = std::make_unique<TTrayIcon>(Handle(), [this] { ExitProgram(); });
@@ -166,7 +166,9 @@ void TFormMain::BuildNavigation() {
         {&LinkLabel0402, {"LinkLabel0402", "关于. . . .", 12, "NAV12"}}}},
       {&Panel_Ads, "Panel_Ads", "", 41, {}},
   };
-  TFont titleFont("MS Sans Serif", -11, DEFAULT_CHARSET);
+  // GB2312 rather than the system's default character set: on a Chinese system the two are the
+  // same, and elsewhere the default one would pick a face without the titles' characters.
+  TFont titleFont("MS Sans Serif", -11, GB2312_CHARSET);
   titleFont.SetBold(true);
   titleFont.SetColor(RGB(255, 255, 255));
   // IDC_HAND is missing before Windows 2000: fall back to the arrow there.

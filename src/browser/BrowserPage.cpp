@@ -7,14 +7,12 @@
 #include "toolkit/Guarded.h"
 
 namespace {
-// Row data: whether the entry's name is exact and so may be deleted.
-const LPARAM kExactName = 1;
-// A toolbar row also keeps the registry view it was listed in, above the exact-name bit.
-LPARAM ToolbarRowData(bool exact, TRegView view) {
-  return exact ? kExactName | (static_cast<LPARAM>(view) << 4) : 0;
+// A toolbar row keeps the registry view it was listed in.
+LPARAM ToolbarRowData(TRegView view) {
+  return static_cast<LPARAM>(view);
 }
 TRegView ViewOfRow(LPARAM data) {
-  return static_cast<TRegView>(data >> 4);
+  return static_cast<TRegView>(data);
 }
 
 TListViewOptions ExtensionListOptions() {
@@ -25,8 +23,8 @@ TListViewOptions ExtensionListOptions() {
 
 // The shared image list belongs to the data module: the list must not destroy it with itself.
 void ShareImages(TListView& list) {
-  SetWindowLongA(list.Handle(), GWL_STYLE,
-                 GetWindowLongA(list.Handle(), GWL_STYLE) | LVS_SHAREIMAGELISTS);
+  SetWindowLongW(list.Handle(), GWL_STYLE,
+                 GetWindowLongW(list.Handle(), GWL_STYLE) | LVS_SHAREIMAGELISTS);
 }
 
 // The last column takes what the others leave.
@@ -81,15 +79,12 @@ TBrowserPage::TBrowserPage(TTabSheet& sheet, IHost& host, std::function<HIMAGELI
   ShareImages(ListViewBrowserMenu);
   ShareImages(LvwToolButton);
 
-  Sweeper.OnMenuExt = [this](TIESweeper*, const std::string& name, const std::string& text,
-                             bool exact) { AddMenuExtRow(name, text, exact); };
-  Sweeper.OnToolbar = [this](TIESweeper*, const std::string& name, bool exact) {
-    AddToolbarRow(name, exact);
+  Sweeper.OnMenuExt = [this](TIESweeper*, const std::wstring& name, const std::wstring& text) {
+    AddMenuExtRow(name, text);
   };
+  Sweeper.OnToolbar = [this](TIESweeper*, const std::wstring& name) { AddToolbarRow(name); };
   if (kToolbarButtonEvent)
-    Sweeper.OnExtension = [this](TIESweeper*, const std::string& name, bool exact) {
-      AddExtensionRow(name, exact);
-    };
+    Sweeper.OnExtension = [this](TIESweeper*, const std::wstring& name) { AddExtensionRow(name); };
 
   PageControlBR.OnChange = [this](TPageControl*) { Guarded([&] { PageControlBRChange(); }); };
   BitBtnBR.OnClick = [this](TControl*) { Guarded([&] { BitBtnBRClick(); }); };
@@ -143,11 +138,11 @@ void TBrowserPage::FillToolbarList() {
   FillLastColumn(LvwToolButton);
 }
 
-void TBrowserPage::AddMenuExtRow(const std::string& name, const std::string& text, bool exact) {
-  Guarded([&] { ListViewBrowserMenu.AddItem(name, {text}, -1, exact ? kExactName : 0); });
+void TBrowserPage::AddMenuExtRow(const std::wstring& name, const std::wstring& text) {
+  Guarded([&] { ListViewBrowserMenu.AddItemW(name, {text}); });
 }
 
-int TBrowserPage::TakeToolbarImage(const std::string& file) {
+int TBrowserPage::TakeToolbarImage(const std::wstring& file) {
   HIMAGELIST images = images_ ? images_() : nullptr;
   const int slot =
       nextToolbarImage_ < toolbarImages_.size() ? toolbarImages_[nextToolbarImage_] : -1;
@@ -158,47 +153,34 @@ int TBrowserPage::TakeToolbarImage(const std::string& file) {
   return index;
 }
 
-void TBrowserPage::AddToolbarRow(const std::string& classId, bool exact) {
+void TBrowserPage::AddToolbarRow(const std::wstring& classId) {
   Guarded([&] {
-    // A name that does not survive the code page would look up some other class: none is shown.
-    const std::string description = exact ? Sweeper.ReadClassName(classId) : "";
-    const int row =
-        LvwToolButton.AddItem(description, {classId}, -1, ToolbarRowData(exact, Sweeper.View()));
+    const int row = LvwToolButton.AddItemW(Sweeper.ReadClassName(classId), {classId}, -1,
+                                           ToolbarRowData(Sweeper.View()));
     if (row < 0) return;
-    const std::string server = exact ? ShortServerPath(Sweeper.ReadServerPath(classId)) : "";
-    LvwToolButton.SetSubItem(row, 1, server);
+    const std::wstring server = ShortServerPath(Sweeper.ReadServerPath(classId));
+    LvwToolButton.SetSubItemW(row, 1, server);
     // Without an icon of its own the row shows none rather than another row's.
     const int image = TakeToolbarImage(server);
-    LVITEMA it{};
-    it.mask = LVIF_IMAGE;
-    it.iItem = row;
-    it.iImage = image >= 0 ? image : I_IMAGENONE;
-    SendMessageA(LvwToolButton.Handle(), LVM_SETITEMA, 0, (LPARAM)&it);
+    LvwToolButton.SetItemImage(row, image);
   });
 }
 
-void TBrowserPage::AddExtensionRow(const std::string& keyName, bool exact) {
+void TBrowserPage::AddExtensionRow(const std::wstring& keyName) {
   Guarded([&] {
-    const std::string text = exact ? Sweeper.ReadButtonText(keyName) : "";
-    const std::string hotIcon = exact ? Sweeper.ReadHotIcon(keyName) : "";
-    const int row = LvwToolButton.AddItem(text, {keyName, hotIcon}, -1, exact ? kExactName : 0);
-    std::vector<std::string> lines;
-    std::string::size_type start = 0;
+    const std::wstring hotIcon = Sweeper.ReadHotIcon(keyName);
+    const int row = LvwToolButton.AddItemW(Sweeper.ReadButtonText(keyName), {keyName, hotIcon});
+    std::vector<std::wstring> lines;
+    std::wstring::size_type start = 0;
     for (;;) {
-      const auto comma = hotIcon.find(',', start);
+      const auto comma = hotIcon.find(L',', start);
       lines.push_back(hotIcon.substr(start, comma - start));
-      if (comma == std::string::npos) break;
+      if (comma == std::wstring::npos) break;
       start = comma + 1;
     }
     HIMAGELIST images = images_ ? images_() : nullptr;
     const int image = TIESweeper::AddIconFromSpec(lines, images);
-    if (row >= 0 && image >= 0) {
-      LVITEMA it{};
-      it.mask = LVIF_IMAGE;
-      it.iItem = row;
-      it.iImage = image;
-      SendMessageA(LvwToolButton.Handle(), LVM_SETITEMA, 0, (LPARAM)&it);
-    }
+    if (row >= 0 && image >= 0) LvwToolButton.SetItemImage(row, image);
   });
 }
 
@@ -251,10 +233,10 @@ void TBrowserPage::RemoveCheckedMenuExt() {
     // the file cannot carry (a registry link) stays.
     TUndoWriter undo;
     bool any = false, refused = false;
-    std::vector<std::string> chosen;
+    std::vector<std::wstring> chosen;
     for (int i = 0; i < ListViewBrowserMenu.Count(); ++i) {
-      if (!ListViewBrowserMenu.Checked(i) || ListViewBrowserMenu.Data(i) != kExactName) continue;
-      const std::string name = ListViewBrowserMenu.Caption(i);
+      if (!ListViewBrowserMenu.Checked(i)) continue;
+      const std::wstring name = ListViewBrowserMenu.CaptionW(i);
       TUndoWriter alone;
       if (!Sweeper.AddMenuExtToUndo(alone, name) || !Sweeper.AddMenuExtToUndo(undo, name)) {
         refused = true;
@@ -264,7 +246,7 @@ void TBrowserPage::RemoveCheckedMenuExt() {
       chosen.push_back(name);
     }
     if (any && SaveUndoFile(undo, "MenuExt").empty()) return ShowUndoFailure(host_.MainWindow());
-    for (const std::string& name : chosen) Sweeper.DeleteMenuExt(name);
+    for (const std::wstring& name : chosen) Sweeper.DeleteMenuExt(name);
     if (refused) ShowUndoFailure(host_.MainWindow());
   });
   FillMenuExtList();
@@ -273,19 +255,22 @@ void TBrowserPage::RemoveCheckedMenuExt() {
 void TBrowserPage::RemoveCheckedToolbars() {
   Guarded([&] {
     struct TRemoval {
-      std::string ClassId, Server;
+      std::wstring ClassId, Server;
       TRegView View;
     };
     std::vector<TRemoval> removals;
     for (int i = LvwToolButton.Count() - 1; i >= 0; --i) {
-      const LPARAM data = LvwToolButton.Data(i);
-      if (!LvwToolButton.Checked(i) || !(data & kExactName)) continue;
-      const std::string classId = LvwToolButton.SubItem(i, 0);
+      if (!LvwToolButton.Checked(i)) continue;
+      const std::wstring classId = LvwToolButton.SubItemW(i, 0);
       // In the view the row came from; a 64-bit server needs the 64-bit regsvr32 to load it.
-      const TRegView view = ViewOfRow(data);
+      const TRegView view = ViewOfRow(LvwToolButton.Data(i));
       Sweeper.SetView(view);
-      // A library of the system serves many classes: only its toolbar entry goes.
-      removals.push_back({classId, UnregisterableServer(Sweeper.ReadServerPath(classId)), view});
+      // A library of the system serves many classes: only its toolbar entry goes. So does the
+      // entry of a library that no command line can name (see UnregisterCommandLine).
+      const std::wstring server = UnregisterableServer(Sweeper.ReadServerPath(classId));
+      removals.push_back(
+          {classId, server.empty() || UnregisterCommandLine(server, view).empty() ? L"" : server,
+           view});
     }
     // The toolbar values and the registrations an unregistration removes are in the undo file
     // before anything is changed; without the file nothing is. An entry the file cannot carry

@@ -33,9 +33,9 @@ class TBrowserPage {
   void PageControlBRChange();
   void BitBtnBRClick();
 
-  void AddMenuExtRow(const std::string& name, const std::string& text, bool exact);
-  void AddToolbarRow(const std::string& classId, bool exact);
-  void AddExtensionRow(const std::string& keyName, bool exact);
+  void AddMenuExtRow(const std::wstring& name, const std::wstring& text);
+  void AddToolbarRow(const std::wstring& classId);
+  void AddExtensionRow(const std::wstring& keyName);
 
   TTabSheet& TS7;
   TPanel PanelBRButtons;  // right of the tabs
@@ -55,7 +55,7 @@ class TBrowserPage {
   void RemoveCheckedMenuExt();
   void RemoveCheckedToolbars();
   // Next image slot of the toolbar list: the images of the previous fill are reused.
-  int TakeToolbarImage(const std::string& file);
+  int TakeToolbarImage(const std::wstring& file);
 
   IHost& host_;
   std::function<HIMAGELIST()> images_;

@@ -18,10 +18,10 @@ constexpr bool kToolbarButtonEvent = false;  // toolbar buttons are neither list
 
 class TIESweeper;
 
-// `exact` is false for a name that code page 936 cannot hold: it is shown, never deleted.
-using TNameEvent = std::function<void(TIESweeper*, const std::string& name, bool exact)>;
-using TMenuExtEvent = std::function<void(TIESweeper*, const std::string& name,
-                                         const std::string& defaultValue, bool exact)>;
+// Names as the registry holds them, so each row shows and removes exactly its own entry.
+using TNameEvent = std::function<void(TIESweeper*, const std::wstring& name)>;
+using TMenuExtEvent =
+    std::function<void(TIESweeper*, const std::wstring& name, const std::wstring& defaultValue)>;
 
 class TIESweeper {
  public:
@@ -39,42 +39,39 @@ class TIESweeper {
   TRegView View() const { return view_; }
   void SetView(TRegView view) { view_ = view; }
 
-  // Each deletes only an entry whose name it lists exactly; false when nothing was deleted.
-  bool DeleteMenuExt(const std::string& keyName);
-  bool DeleteToolbar(const std::string& valueName);
-  bool DeleteExtension(const std::string& keyName);
+  // Each deletes only an entry that it lists under that name; false when nothing was deleted.
+  bool DeleteMenuExt(const std::wstring& keyName);
+  bool DeleteToolbar(const std::wstring& valueName);
+  bool DeleteExtension(const std::wstring& keyName);
 
   // Append to `undo` what the matching delete would remove: the menu extension's key with all
   // below it; the toolbar value and, with `withClass`, the class's registration (an unregistration
   // removes it). True with nothing appended when the entry is no longer there; false when it
   // cannot be carried or read.
-  bool AddMenuExtToUndo(TUndoWriter& undo, const std::string& keyName);
-  bool AddToolbarToUndo(TUndoWriter& undo, const std::string& classId, bool withClass);
+  bool AddMenuExtToUndo(TUndoWriter& undo, const std::wstring& keyName);
+  bool AddToolbarToUndo(TUndoWriter& undo, const std::wstring& classId, bool withClass);
 
   // Appends the file's associated icon to `images`, or puts it in place of the image at
   // `replaceIndex` when that is a valid index. Returns the image's index, -1 on failure.
-  static int AddFileIcon(const std::string& path, HIMAGELIST images, int replaceIndex = -1);
+  static int AddFileIcon(const std::wstring& path, HIMAGELIST images, int replaceIndex = -1);
   // Line 0 the file, line 1 the icon's number in it (0 when not a number).
-  static int AddIconFromSpec(const std::vector<std::string>& lines, HIMAGELIST images,
+  static int AddIconFromSpec(const std::vector<std::wstring>& lines, HIMAGELIST images,
                              int replaceIndex = -1);
 
-  std::string ReadClassName(const std::string& classId);
-  std::string ReadHotIcon(const std::string& keyName);
-  std::string ReadButtonText(const std::string& keyName);
+  std::wstring ReadClassName(const std::wstring& classId);
+  std::wstring ReadHotIcon(const std::wstring& keyName);
+  std::wstring ReadButtonText(const std::wstring& keyName);
   // The class's server library, environment variables expanded; "" when none is registered.
-  std::string ReadServerPath(const std::string& classId);
+  std::wstring ReadServerPath(const std::wstring& classId);
 
   void EnumMenuExt();
   void EnumToolbar();
   void EnumExtensions();
 
  private:
-  static int AddIcon(const std::string& path, WORD index, HIMAGELIST images, int replaceIndex);
-  bool OpenClassKey(const std::string& classId);
-  bool OpenExtensionKey(const std::string& keyName);
-  std::string ReadText(const std::string& valueName);
-
-  // Opens `path` below the root in the current view.
+  static int AddIcon(const std::wstring& path, WORD index, HIMAGELIST images, int replaceIndex);
+  // Opens the subkey `name` of the key `parent` (from the root) for reading.
+  bool OpenNamed(HKEY root, const char* parent, const std::wstring& name, TKeyHandle& key);
   bool OpenInView(HKEY root, const std::string& path);
 
   TRegistry reg_;

@@ -1,6 +1,5 @@
-// Subkey and value names as they really are. The ANSI functions turn a character outside code
-// page 936 into "?", and "a?b" would then name another key or nothing; such a name is marked
-// inexact, and is shown but never used to open or delete anything.
+// Subkey and value names as the registry holds them (UTF-16): a name is shown and acted on
+// exactly, whatever characters it holds.
 #pragma once
 
 #include <windows.h>
@@ -8,14 +7,8 @@
 #include <string>
 #include <vector>
 
-struct TRegName {
-  std::string Name;  // code page 936; inexact characters shown as "?"
-  std::wstring Wide;
-  bool Exact = false;  // Name converts back to exactly Wide
-};
+std::vector<std::wstring> ListSubKeyNames(HKEY key);
+std::vector<std::wstring> ListValueNames(HKEY key);
 
-std::vector<TRegName> ListSubKeyNames(HKEY key);
-std::vector<TRegName> ListValueNames(HKEY key);
-
-// The entry of `names` that `name` denotes exactly (registry names ignore case), or nullptr.
-const TRegName* FindExactName(const std::vector<TRegName>& names, const std::string& name);
+// The entry of `names` that `name` denotes (registry names ignore case), or nullptr.
+const std::wstring* FindExactName(const std::vector<std::wstring>& names, const std::wstring& name);

@@ -112,14 +112,14 @@ void TLinkLabel::FontChanged() {
 
 void TLinkLabel::AdjustLabelSize() {
   if (!ready_ || !autoSize_ || !hwnd_) return;
-  std::string text = Caption();
+  std::wstring text = CaptionW();
   // An italic face leans past its measured width; a comma's worth of room covers the slant.
-  if (font_.Name() != "MS Sans Serif" && font_.Italic()) text += ",";
+  if (font_.Name() != "MS Sans Serif" && font_.Italic()) text += L",";
   SIZE size{};
   {
     TWindowDC screen;
     TSelectGuard face(screen.get(), font_.Handle());
-    GetTextExtentPoint32A(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(screen.get(), text.c_str(), static_cast<int>(text.size()), &size);
   }
   int w = GetSystemMetrics(SM_CXBORDER) + size.cx + 5;
   if (bitmap_.Width() > 0) w += bitmap_.Width() + 2;
@@ -176,10 +176,10 @@ void TLinkLabel::PaintTo(HDC dc) {
     bitmap_.DrawTransparent(dc, x0, (h - bitmap_.Height()) / 2);
     x0 = bitmap_.Width() + 5 + (border_ ? 2 : 0);
   }
-  std::string text = Caption();
+  const std::wstring text = CaptionW();
   if (!text.empty()) {
     SIZE size{};
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     RECT r{x0, (h - size.cy) / 2, w - 1, h - 1};
     if (border_) {
       r.top += 1;
@@ -187,15 +187,15 @@ void TLinkLabel::PaintTo(HDC dc) {
       r.bottom -= 2;
     }
     if (IsWindowEnabled(hwnd_)) {
-      DrawTextA(dc, text.c_str(), -1, &r, 0);
+      DrawTextW(dc, text.c_str(), -1, &r, 0);
     } else {
       SetBkMode(dc, TRANSPARENT);
       RECT shade = r;
       OffsetRect(&shade, 1, 1);
       SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
-      DrawTextA(dc, text.c_str(), -1, &shade, 0);
+      DrawTextW(dc, text.c_str(), -1, &shade, 0);
       SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
-      DrawTextA(dc, text.c_str(), -1, &r, 0);
+      DrawTextW(dc, text.c_str(), -1, &r, 0);
     }
   }
   RestoreDC(dc, saved);

@@ -8,6 +8,7 @@
 
 #include "controls/ControlHelpers.h"
 #include "system/Handles.h"
+#include "system/Text.h"
 
 namespace {
 
@@ -33,9 +34,13 @@ TWinPanel::TWinPanel(TControl* parent)
   ApplyContentHeightFloor();
 }
 
-void TWinPanel::SetCaption(const std::string& text) {
+std::string TWinPanel::Caption() const {
+  return NarrowFrom(caption_);
+}
+
+void TWinPanel::SetCaptionW(const std::wstring& text) {
   if (text == caption_) return;
-  TControl::SetCaption(text);  // WM_SETTEXT keeps caption_ in step
+  TControl::SetCaptionW(text);  // WM_SETTEXT keeps caption_ in step
 }
 
 void TWinPanel::SetTitleHeight(int v) {
@@ -108,7 +113,7 @@ void TWinPanel::ChangePanelStatus(TPanelStatus status) {
   // they were, even when the event handler fails.
   std::vector<std::pair<HWND, bool>> children;
   for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-    children.emplace_back(c, (GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE) != 0);
+    children.emplace_back(c, (GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE) != 0);
   struct TRestore {
     TWinPanel* panel;
     const std::vector<std::pair<HWND, bool>>& children;
@@ -232,12 +237,12 @@ void TWinPanel::TakeContentSnapshot() {
     TMemoryCanvas canvas(whole.Handle());
     Paint(canvas.Dc(), false);
     for (HWND c = GetWindow(hwnd_, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-      if (!(GetWindowLongA(c, GWL_STYLE) & WS_VISIBLE)) continue;
+      if (!(GetWindowLongW(c, GWL_STYLE) & WS_VISIBLE)) continue;
       POINT at{0, 0};
       MapWindowPoints(c, hwnd_, &at, 1);
       int saved = SaveDC(canvas.Dc());
       OffsetViewportOrgEx(canvas.Dc(), at.x, at.y, nullptr);
-      SendMessageA(c, WM_PRINT, reinterpret_cast<WPARAM>(canvas.Dc()),
+      SendMessageW(c, WM_PRINT, reinterpret_cast<WPARAM>(canvas.Dc()),
                    PRF_CLIENT | PRF_NONCLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
       RestoreDC(canvas.Dc(), saved);
     }
@@ -314,8 +319,8 @@ void TWinPanel::PaintTitle(HDC dc, int w) {
     TSelectGuard withFont(b, titleFont_.Handle());
     SetTextColor(b, titleFont_.Color());
     SIZE size{};
-    GetTextExtentPoint32A(b, caption_.c_str(), static_cast<int>(caption_.size()), &size);
-    TextOutA(b, 2, (titleHeight_ - size.cy) / 2, caption_.c_str(),
+    GetTextExtentPoint32W(b, caption_.c_str(), static_cast<int>(caption_.size()), &size);
+    TextOutW(b, 2, (titleHeight_ - size.cy) / 2, caption_.c_str(),
              static_cast<int>(caption_.size()));
   }
   BitBlt(dc, 0, 0, w, titleHeight_, b, 0, 0, SRCCOPY);
@@ -364,7 +369,7 @@ LRESULT TWinPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       PaintBuffered(reinterpret_cast<HDC>(wParam), false);
       return 0;
     case WM_SETTEXT:
-      caption_ = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      caption_ = lParam ? reinterpret_cast<const wchar_t*>(lParam) : L"";
       Invalidate();
       break;
     case WM_LBUTTONDOWN:

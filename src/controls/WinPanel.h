@@ -21,8 +21,9 @@ class TWinPanel : public TControl {
   explicit TWinPanel(TControl* parent);
 
   // The title text; kept as the window text too, so accessibility tools read it.
-  std::string Caption() const { return caption_; }
-  void SetCaption(const std::string& text) override;
+  std::string Caption() const;
+  const std::wstring& CaptionW() const { return caption_; }
+  void SetCaptionW(const std::wstring& text) override;
 
   int ScrollDelay() const { return scrollDelay_; }
   void SetScrollDelay(int ms) { scrollDelay_ = ms; }
@@ -83,7 +84,7 @@ class TWinPanel : public TControl {
   void ApplyContentHeightFloor();
   void AnimateTo(TPanelStatus status);
 
-  std::string caption_;
+  std::wstring caption_;
   int scrollDelay_ = 0;
   int titleHeight_ = 20;
   int contentHeight_ = 0;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "immunity/InstallerTrust.h"
+#include "system/Text.h"
 #include "system/DllFunction.h"
 #include "system/Handles.h"
 #include "system/Registry.h"
@@ -54,9 +55,9 @@ void CloseInternetHandle(HINTERNET h) {
 using TInternetHandle = TOwned<handle_traits::TNullEmpty<HINTERNET, CloseInternetHandle>>;
 
 std::string CurrentDirectory() {
-  char buf[MAX_PATH + 1] = "";
-  const DWORD n = GetCurrentDirectoryA(sizeof buf, buf);
-  return n > 0 && n < sizeof buf ? IncludeTrailingBackslash(buf) : std::string();
+  wchar_t buf[MAX_PATH + 1] = L"";
+  const DWORD n = GetCurrentDirectoryW(MAX_PATH + 1, buf);
+  return n > 0 && n < MAX_PATH + 1 ? IncludeTrailingBackslash(NarrowFrom(buf)) : std::string();
 }
 
 }  // namespace
@@ -103,7 +104,7 @@ TPatchSources DefaultPatchSources(const std::string& osFamily) {
 
 bool ReadInstallerFile(const std::string& path, std::vector<char>& bytes) {
   bytes.clear();
-  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  TKernelHandle file(CreateFileW(WideFrom(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   DWORD high = 0;
@@ -184,7 +185,7 @@ bool RunInstallerBytes(const std::vector<char>& bytes, IInstallerTrust& trust) {
   {
     // Held without write or delete sharing from the check until the start, so the file that runs
     // is the file that was checked.
-    TKernelHandle lock(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    TKernelHandle lock(CreateFileW(WideFrom(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (lock && trust.IsVendorSigned(path)) {
       // The full path, quoted: a bare name would be looked up in the program's folder first.
@@ -192,6 +193,6 @@ bool RunInstallerBytes(const std::vector<char>& bytes, IInstallerTrust& trust) {
       started = Seams::Processes().WinExec(command, SW_HIDE) > 31;
     }
   }
-  DeleteFileA(path.c_str());
+  DeleteFileW(WideFrom(path).c_str());
   return started;
 }

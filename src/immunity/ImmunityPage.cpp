@@ -247,7 +247,7 @@ void TImmunityPage::ImmuniseComponentTab() {
       } else if (RunCursorPatch()) {
         AppendResult(text, "光标漏洞补丁成功");
       } else {
-        SendMessageA(Ms0717Url.Handle(), EM_SETSEL, 0, -1);
+        SendMessageW(Ms0717Url.Handle(), EM_SETSEL, 0, -1);
         Seams::Clipboard().SetText(Ms0717Url.Text());
         ShowMessage(
             std::string("软件从Windows网站下载光标漏洞补丁程序失败，请确认您是否连上了互联网!") +

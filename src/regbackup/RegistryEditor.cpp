@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "system/Text.h"
 #include "system/FolderLinks.h"
 #include "system/Seams.h"
 #include "system/SysUtils.h"
@@ -38,7 +39,7 @@ bool ImportRegistry(const std::string& file, DWORD timeoutMs) {
 
 bool FileHasContent(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return false;
+  if (!GetFileAttributesExW(WideFrom(path).c_str(), GetFileExInfoStandard, &data)) return false;
   if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   return data.nFileSizeHigh != 0 || data.nFileSizeLow != 0;
 }
@@ -46,7 +47,7 @@ bool FileHasContent(const std::string& path) {
 bool IsCompleteExport(const std::string& path) {
   static const char kAnsiHeader[] = "REGEDIT4";
   static const wchar_t kWideHeader[] = L"\xFEFFWindows Registry Editor Version 5.00";
-  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+  const TKernelHandle file(CreateFileW(WideFrom(path).c_str(), GENERIC_READ,
                                        FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
@@ -79,16 +80,17 @@ bool IsCompleteExport(const std::string& path) {
 }
 
 bool IsLinkPath(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(WideFrom(path).c_str());
   // A link whose target is missing has no attributes of its own to show; its name still exists.
   return IsLinkEntry(path, attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes);
 }
 
 bool DeleteFileEntry(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const std::wstring wide = WideFrom(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  if (IsLinkEntry(path, attributes)) return RemoveLinkEntry(path, attributes);
+  if (IsLinkEntry(wide, attributes)) return RemoveLinkEntry(wide, attributes);
   if (attributes & FILE_ATTRIBUTE_READONLY)
-    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-  return DeleteFileA(path.c_str()) != FALSE;
+    SetFileAttributesW(wide.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  return DeleteFileW(wide.c_str()) != FALSE;
 }

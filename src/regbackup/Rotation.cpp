@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "regbackup/SafeExport.h"
+#include "system/Text.h"
 #include "system/SysUtils.h"
 #include "toolkit/Host.h"
 #include "system/Handles.h"
@@ -62,15 +63,17 @@ struct TStrayCopy {
 // The regular files "<file>.~K" (K digits only) beside `file`.
 std::vector<TStrayCopy> StrayCopiesOf(const std::string& file) {
   std::vector<TStrayCopy> copies;
-  WIN32_FIND_DATAA found{};
-  TFindHandle find(FindFirstFileA((file + ".~*").c_str(), &found));
+  WIN32_FIND_DATAW found{};
+  TFindHandle find(FindFirstFileW(WideFrom(file + ".~*").c_str(), &found));
   if (!find) return copies;
   const std::string folder = ExtractFilePath(file);
   const std::string prefix = ExtractFileName(file) + ".~";
   const size_t suffixAt = prefix.size();
   do {
-    const std::string name = found.cFileName;
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    bool exact = true;
+    const std::string name = NarrowFrom(found.cFileName, &exact);
+    // Only names of the program's own making ("reg1.reg.~2"): another would name another file.
+    if (!exact || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     // The pattern also matches short names: the long name must have the form itself.
     if (name.size() <= suffixAt || !SameText(name.substr(0, suffixAt), prefix) ||
         name.find_first_not_of("0123456789", suffixAt) != std::string::npos)
@@ -78,7 +81,7 @@ std::vector<TStrayCopy> StrayCopiesOf(const std::string& file) {
     const ULONGLONG written = (ULONGLONG(found.ftLastWriteTime.dwHighDateTime) << 32) |
                               found.ftLastWriteTime.dwLowDateTime;
     copies.push_back({folder + name, written});
-  } while (FindNextFileA(find.get(), &found));
+  } while (FindNextFileW(find.get(), &found));
   return copies;
 }
 }  // namespace
@@ -108,9 +111,10 @@ void RestoreStrayCopies(const std::string& folder) {
     }
     for (const auto& copy : copies)
       if (copy.Path != back) DeleteFileEntry(copy.Path);
-    if (!back.empty() && !MoveFileExA(back.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    if (!back.empty() &&
+        !MoveFileExW(WideFrom(back).c_str(), WideFrom(file).c_str(), MOVEFILE_REPLACE_EXISTING)) {
       DeleteFileEntry(file);
-      MoveFileA(back.c_str(), file.c_str());
+      MoveFileW(WideFrom(back).c_str(), WideFrom(file).c_str());
     }
   }
 }

@@ -1,12 +1,13 @@
 #include "regbackup/SafeExport.h"
 
+#include "system/Text.h"
 #include "system/SysUtils.h"
 
 std::string MoveAside(const std::string& file) {
   for (int n = 1; n < 1000; ++n) {
     const std::string aside = file + ".~" + std::to_string(n);
-    if (GetFileAttributesA(aside.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-    if (MoveFileA(file.c_str(), aside.c_str())) return aside;
+    if (GetFileAttributesW(WideFrom(aside).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    if (MoveFileW(WideFrom(file).c_str(), WideFrom(aside).c_str())) return aside;
     if (GetLastError() != ERROR_ALREADY_EXISTS && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   return {};
@@ -19,7 +20,7 @@ TExportOutcome ExportRegistryReplacing(const std::string& file, DWORD timeoutMs,
   // A folder of that name is never moved: no export can be written there anyway.
   if (DirectoryExists(file)) return TExportOutcome::NotWritten;
   std::string aside;
-  if (GetFileAttributesA(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+  if (GetFileAttributesW(WideFrom(file).c_str()) != INVALID_FILE_ATTRIBUTES) {
     aside = MoveAside(file);
     if (aside.empty()) return TExportOutcome::AsideFailed;
   }
@@ -31,9 +32,10 @@ TExportOutcome ExportRegistryReplacing(const std::string& file, DWORD timeoutMs,
   // without one it goes, so that no cut-off export passes for a backup.
   if (aside.empty()) {
     if (FileExists(file)) DeleteFileEntry(file);
-  } else if (!MoveFileExA(aside.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+  } else if (!MoveFileExW(WideFrom(aside).c_str(), WideFrom(file).c_str(),
+                          MOVEFILE_REPLACE_EXISTING)) {
     DeleteFileEntry(file);
-    MoveFileA(aside.c_str(), file.c_str());
+    MoveFileW(WideFrom(aside).c_str(), WideFrom(file).c_str());
   }
   return TExportOutcome::NotWritten;
 }

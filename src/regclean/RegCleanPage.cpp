@@ -6,6 +6,7 @@
 #include "system/Seams.h"
 #include "system/SysUtils.h"
 #include "system/UndoFolder.h"
+#include "system/Text.h"
 #include "toolkit/Application.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/StatusBar.h"
@@ -91,7 +92,7 @@ void TRegCleanPage::btnStartClick() {
   scanning_ = false;
   if (host_.Closing()) {
     // The close request was held back while the walk ran; now that it has unwound, close.
-    PostMessageA(host_.MainWindow(), WM_CLOSE, 0, 0);
+    PostMessageW(host_.MainWindow(), WM_CLOSE, 0, 0);
     return;
   }
   if (none)
@@ -106,13 +107,13 @@ void TRegCleanPage::ScanInvalidRefs() {
   walker.ScanInvalidRefs(ScanRoots);
 }
 
-void TRegCleanPage::Analyzing(const std::string& subKeyName) {
+void TRegCleanPage::Analyzing(const std::wstring& subKeyName) {
   // The status bar paints every new text at once, which would cost more than the walk itself:
   // the newest text is shown, but at most ten times a second.
-  statusText_.assign("Analyzing: ").append(subKeyName);  // in place: no allocation per value
+  statusText_.assign(L"Analyzing: ").append(subKeyName);  // in place: no allocation per value
   const DWORD now = GetTickCount();
-  if (now - statusShownAt_ >= 100 && host_.StatusBar().PanelText(0) != statusText_) {
-    host_.StatusBar().SetPanelText(0, statusText_);
+  if (now - statusShownAt_ >= 100 && host_.StatusBar().PanelTextW(0) != statusText_) {
+    host_.StatusBar().SetPanelTextW(0, statusText_);
     statusShownAt_ = now;
   }
   StringGrid1.Flush();
@@ -130,10 +131,10 @@ void TRegCleanPage::WalkingRoot(const std::string& rootName) {
 void TRegCleanPage::AddHit(TRegHit&& hit) {
   if (RegNextRow >= StringGrid1.RowCount()) StringGrid1.SetRowCount(StringGrid1.RowCount() + 10);
   const int row = RegNextRow;
-  StringGrid1.SetCell(0, row, hit.GridKey());
-  StringGrid1.SetCell(1, row, hit.TimeText);
-  StringGrid1.SetCell(2, row, hit.NameText);
-  StringGrid1.SetCell(3, row, hit.DataText);
+  StringGrid1.SetCellW(0, row, hit.GridKey());
+  StringGrid1.SetCellW(1, row, WideFrom(hit.TimeText));
+  StringGrid1.SetCellW(2, row, hit.Name);
+  StringGrid1.SetCellW(3, row, hit.DataText);
   if (hits_.size() < static_cast<size_t>(row)) hits_.resize(row);
   hits_[row - 1] = std::move(hit);
   if (RegFirstHitPending) {
@@ -169,11 +170,11 @@ void TRegCleanPage::btnRemoveClick() {
   for (int row : StringGrid1.SelectedRows()) {
     const TRegHit* hit = HitOfRow(row);
     HKEY root = nullptr;
-    std::string path;
+    std::wstring path;
     // The row's text must still name the hit it was made for (an empty row names none).
-    if (!hit || !SplitGridKey(StringGrid1.Cell(0, row), root, path) || root != hit->Root) continue;
-    const std::string shown =
-        hit->KeyText.empty() || hit->KeyText[0] != '\\' ? "\\" + hit->KeyText : hit->KeyText;
+    if (!hit || !SplitGridKey(StringGrid1.CellW(0, row), root, path) || root != hit->Root) continue;
+    const std::wstring shown =
+        hit->KeyText.empty() || hit->KeyText[0] != L'\\' ? L"\\" + hit->KeyText : hit->KeyText;
     if (path != shown) continue;
     chosen.push_back(*hit);
     chosenRows.push_back(row);
@@ -200,8 +201,8 @@ void TRegCleanPage::DropRows(std::vector<int> rows) {
 
 void TRegCleanPage::StringGrid1SelectCell(int, int row) {
   if (RegFirstHitPending) return;
-  edKey.SetText(StringGrid1.Cell(0, row));
-  edTime.SetText(StringGrid1.Cell(1, row));
-  edValueName.SetText(StringGrid1.Cell(2, row));
-  edValue.SetText(StringGrid1.Cell(3, row));
+  edKey.SetTextW(StringGrid1.CellW(0, row));
+  edTime.SetTextW(StringGrid1.CellW(1, row));
+  edValueName.SetTextW(StringGrid1.CellW(2, row));
+  edValue.SetTextW(StringGrid1.CellW(3, row));
 }

@@ -56,13 +56,13 @@ class TRegCleanPage : private IRegScanSink {
   // Takes deleted rows (grid rows) out of the grid and the hits.
   void DropRows(std::vector<int> rows);
   void WalkingRoot(const std::string& rootName) override;
-  void Analyzing(const std::string& subKeyName) override;
+  void Analyzing(const std::wstring& subKeyName) override;
   bool Stopped() override;
   void AddHit(TRegHit&& hit) override;
 
   IHost& host_;
   std::vector<TRegHit> hits_;  // hits_[i] is grid row i + 1
   bool scanning_ = false;
-  std::string statusText_;   // the text of the value being examined
+  std::wstring statusText_;  // the text of the value being examined
   DWORD statusShownAt_ = 0;  // when the status bar last got it
 };

@@ -42,19 +42,26 @@ bool AddToUndo(const std::vector<TRegHit>& hits, TUndoWriter& undo) {
 
 }  // namespace
 
-bool SplitGridKey(const std::string& text, HKEY& root, std::string& path) {
+bool SplitGridKey(const std::wstring& text, HKEY& root, std::wstring& path) {
   root = nullptr;
   path.clear();
-  const auto colon = text.find(':');
-  if (colon == std::string::npos) return false;
-  const HKEY named = TRegistry::RootFromName(text.substr(0, colon));
+  const auto colon = text.find(L':');
+  if (colon == std::wstring::npos) return false;
+  const HKEY named = TRegistry::RootFromName(NarrowFrom(text.substr(0, colon)));
   // Only the roots the cleaner scans.
   if (named != HKEY_CURRENT_USER && named != HKEY_USERS && named != HKEY_LOCAL_MACHINE)
     return false;
   root = named;
-  path = colon + 2 <= text.size() ? text.substr(colon + 2) : std::string();
-  if (path.empty() || path[0] != '\\') path = "\\" + path;
+  path = colon + 2 <= text.size() ? text.substr(colon + 2) : std::wstring();
+  if (path.empty() || path[0] != L'\\') path = L"\\" + path;
   return true;
+}
+
+bool SplitGridKey(const std::string& text, HKEY& root, std::string& path) {
+  std::wstring wide;
+  const bool ok = SplitGridKey(WideFrom(text), root, wide);
+  path = NarrowFrom(wide);
+  return ok;
 }
 
 bool HitStillHolds(const TRegHit& hit) {
@@ -99,16 +106,16 @@ TRemovalResult RemoveRegHits(const std::vector<TRegHit>& hits, const std::string
   if (deleted.size() != planned.size()) {
     // Importing the file must not put back a value that was kept and has changed since.
     if (deleted.empty()) {
-      DeleteFileA(file.c_str());
+      DeleteFileW(WideFrom(file).c_str());
       result.UndoFile.clear();
     } else {
       // Replace the file only once the shorter one is complete: an undo file is never lost.
       const std::string shorter = file + ".new";
       TUndoWriter done;
       AddToUndo(deleted, done);
-      if (done.SaveAsNew(shorter) &&
-          !MoveFileExA(shorter.c_str(), file.c_str(), MOVEFILE_REPLACE_EXISTING))
-        DeleteFileA(shorter.c_str());
+      if (done.SaveAsNew(shorter) && !MoveFileExW(WideFrom(shorter).c_str(), WideFrom(file).c_str(),
+                                                  MOVEFILE_REPLACE_EXISTING))
+        DeleteFileW(WideFrom(shorter).c_str());
     }
   }
   return result;

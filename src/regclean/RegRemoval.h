@@ -11,6 +11,7 @@
 
 // Splits a grid key text "ROOT: path" into the root key and the key path ("\" in front). False
 // when the root name is not one of the three the scan walks (such as an empty row).
+bool SplitGridKey(const std::wstring& text, HKEY& root, std::wstring& path);
 bool SplitGridKey(const std::string& text, HKEY& root, std::string& path);
 
 // Is the value of `hit` still there, unchanged, and still an invalid reference?

@@ -2,11 +2,13 @@
 
 #include <cstdio>
 
+#include "system/Text.h"
+
 namespace {
 std::string LocaleText(LCTYPE type, const char* fallback) {
-  char buf[16] = "";
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buf, sizeof buf) <= 1) return fallback;
-  return buf;
+  wchar_t buf[16] = L"";
+  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buf, 16) <= 1) return fallback;
+  return NarrowFrom(buf);
 }
 
 // The separators are read from the user's settings; a scan formats thousands of times within a

@@ -28,20 +28,21 @@ std::wstring StringOf(const BYTE* data, DWORD size) {
   return std::wstring(w, len);
 }
 
-// A row stands for the whole value: the data is one string ending in its NUL, exact in code page
-// 936 to its last character. A line break in the name or data would not show on the row's one
-// line, and the line of an undo file cannot hold one: such values are listed, never deleted.
+// A row stands for the whole value: the data is one string ending in its NUL. A line break in
+// the name or data would not show on the row's one line, and the line of an undo file cannot hold
+// one: such values are listed, never deleted.
 bool RowShowsWholeValue(const std::wstring& name, const BYTE* data, DWORD size) {
   if (size < sizeof(wchar_t) || size % sizeof(wchar_t) != 0) return false;
   const std::wstring all(reinterpret_cast<const wchar_t*>(data), size / sizeof(wchar_t));
   if (all.back() != L'\0') return false;
-  if (!TUndoWriter::CanCarry(name) || !TUndoWriter::CanCarry(all)) return false;
-  bool exact = true;
-  NarrowFrom(all, &exact);
-  return exact;
+  return TUndoWriter::CanCarry(name) && TUndoWriter::CanCarry(all);
 }
 
 }  // namespace
+
+std::wstring TRegHit::GridKey() const {
+  return WideFrom(RootName) + L": " + KeyText;
+}
 
 std::vector<TRegScanRoot> DefaultScanRoots() {
   return {{"HKEY_CURRENT_USER", HKEY_CURRENT_USER, ""},
@@ -59,8 +60,8 @@ void TRegWalker::ScanInvalidRefs(const std::vector<TRegScanRoot>& roots) {
     root_ = &root;
     sink_.WalkingRoot(root.Name);
     TPath start;
-    start.Text = root.StartPath;
     start.Wide = WideFrom(root.StartPath);
+    start.Text = start.Wide;
     TKeyHandle key;
     // A start key that cannot be opened yields no hits for its root.
     if (start.Wide.empty()) {
@@ -85,10 +86,9 @@ void TRegWalker::WalkRegKeys(HKEY key, const TPath& path, int depth, DWORD maxLe
     // A subkey that cannot be opened is skipped with its whole subtree.
     if (OpenNoFollow(key, name, sub)) {
       TPath child;
-      bool exact = true;
-      child.Text = path.Text + "\\" + NarrowFrom(name, &exact);
+      child.Text = path.Text + L"\\" + name;
       child.Wide = path.Wide.empty() ? name : path.Wide + L"\\" + name;
-      child.Exact = path.Exact && exact && TUndoWriter::CanCarry(name);
+      child.Exact = path.Exact && TUndoWriter::CanCarry(name);
       const auto [subKeys, maxSubKeyLen] = AnalyzeRegValues(sub.get(), child, name);
       if (sink_.Stopped()) return;
       if (subKeys > 0 && depth + 1 < kMaxRegWalkDepth)
@@ -107,7 +107,6 @@ std::pair<DWORD, DWORD> TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path
     return {0, 0};
   if (nameBuf_.size() < maxName + 1) nameBuf_.resize(maxName + 1);
   if (dataBuf_.size() < maxData + sizeof(wchar_t)) dataBuf_.resize(maxData + sizeof(wchar_t));
-  std::string shownName;  // the key's name for the status text, converted once
   // The values the key held when it was measured: asking past the last one would cost one more
   // round trip to the registry per key only to hear that there is none.
   for (DWORD i = 0; i < values;) {
@@ -124,8 +123,7 @@ std::pair<DWORD, DWORD> TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path
     if (r != ERROR_SUCCESS) break;
     ++i;
     if (type != REG_SZ && type != REG_EXPAND_SZ) continue;
-    if (shownName.empty()) shownName = NarrowFrom(name);
-    sink_.Analyzing(shownName);
+    sink_.Analyzing(name);
     if (sink_.Stopped()) break;
     const std::wstring valueName(nameBuf_.data(), nameLen);
     if (!IsInvalidRegString(valueName, dataBuf_.data(), dataLen)) continue;
@@ -138,10 +136,8 @@ std::pair<DWORD, DWORD> TRegWalker::AnalyzeRegValues(HKEY key, const TPath& path
     hit.Type = type;
     hit.Data.assign(dataBuf_.begin(), dataBuf_.begin() + dataLen);
     hit.TimeText = FormatLastWrite(written);
-    bool exact = path.Exact;
-    hit.NameText = NarrowFrom(valueName, &exact);
-    hit.DataText = NarrowFrom(StringOf(hit.Data.data(), dataLen), &exact);
-    hit.Exact = exact && RowShowsWholeValue(valueName, hit.Data.data(), dataLen);
+    hit.DataText = StringOf(hit.Data.data(), dataLen);
+    hit.Exact = path.Exact && RowShowsWholeValue(valueName, hit.Data.data(), dataLen);
     sink_.AddHit(std::move(hit));
   }
   return {subKeys, maxSubKeyLen};

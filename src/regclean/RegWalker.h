@@ -1,6 +1,7 @@
 // The registry walk of the cleaner: every string value below the scanned start keys whose name or
-// data is an invalid reference becomes a hit. Keys are walked with the registry's own (wide) names,
-// so a name outside code page 936 neither hides its subtree nor stands for another key.
+// data is an invalid reference becomes a hit. Keys are walked, shown and removed by the registry's
+// own (wide) names, so a name outside code page 936 neither hides its subtree nor stands for
+// another key.
 #pragma once
 
 #include <windows.h>
@@ -14,20 +15,20 @@
 struct TRegHit {
   std::string RootName;  // "HKEY_CURRENT_USER", "HKEY_USERS" or "HKEY_LOCAL_MACHINE"
   HKEY Root = nullptr;
-  std::string KeyText;  // the key path as shown: "\Software\..." or, below Software, "Software\..."
-  std::wstring KeyPath;  // the same path below the root, exact, without a leading "\"
-  std::wstring Name;     // exact value name; empty for the default value
+  std::wstring
+      KeyText;  // the key path as shown: "\Software\..." or, below Software, "Software\..."
+  std::wstring KeyPath;  // the same path below the root, without a leading "\"
+  std::wstring Name;     // the value name; empty for the default value
   DWORD Type = REG_NONE;
   std::vector<BYTE> Data;  // the stored data, byte for byte
   std::string TimeText;    // the key's last-write time
-  std::string NameText;    // the name in code page 936
-  std::string DataText;    // the data up to its first NUL, in code page 936
-  // Key path, name and data all survive code page 936 and hold no line break, and the data is
-  // one string ending in its NUL: the row shows exactly this value, and the undo file can name
-  // and restore it. Other hits are listed, never deleted.
+  std::wstring DataText;   // the data up to its first NUL
+  // Key path, name and data hold no line break, and the data is one string ending in its NUL:
+  // the row's one line shows the whole value, and a line of the undo file can name and restore
+  // it. Other hits are listed, never deleted.
   bool Exact = true;
 
-  std::string GridKey() const { return RootName + ": " + KeyText; }
+  std::wstring GridKey() const;
 };
 
 // A start key: its root, and the path the walk starts from ("" for the root itself). Rows of a
@@ -46,7 +47,7 @@ class IRegScanSink {
   virtual void WalkingRoot(const std::string& /*rootName*/) {}
   // Called before each string value is examined, with the name of the key holding it; the page
   // shows it and lets pending window messages run.
-  virtual void Analyzing(const std::string& subKeyName) = 0;
+  virtual void Analyzing(const std::wstring& subKeyName) = 0;
   virtual bool Stopped() = 0;
   virtual void AddHit(TRegHit&& hit) = 0;
 };
@@ -63,7 +64,7 @@ class TRegWalker {
 
  private:
   struct TPath {
-    std::string Text;   // as shown in the grid
+    std::wstring Text;  // as shown in the grid
     std::wstring Wide;  // below the root, no leading "\"
     bool Exact = true;
   };

@@ -27,7 +27,7 @@ std::vector<std::wstring> WideNamesOf(HKEY key) {
 }
 
 // The value's text read by its real name, when it is REG_SZ or REG_EXPAND_SZ (unexpanded).
-std::string WideText(HKEY key, const std::wstring& name) {
+std::wstring TextOf(HKEY key, const std::wstring& name) {
   DWORD type = REG_NONE;
   std::vector<BYTE> bytes;
   if (ReadRegValue(key, name, type, bytes) != ERROR_SUCCESS ||
@@ -35,21 +35,12 @@ std::string WideText(HKEY key, const std::wstring& name) {
     return {};
   std::wstring data(bytes.size() / sizeof(wchar_t), L'\0');
   std::memcpy(data.data(), bytes.data(), data.size() * sizeof(wchar_t));
-  return NarrowFrom(data.substr(0, data.find(L'\0')));
+  return data.substr(0, data.find(L'\0'));
 }
 
 // The real path of a source's key in a view; the user's keys are the same in both.
 std::string KeyPathIn(const TStartupSource& source, TRegView view) {
   return source.Root == HKEY_LOCAL_MACHINE ? ViewKeyPath(view, source.KeyPath) : source.KeyPath;
-}
-
-// The one real name that `name` stands for exactly; nullptr when none does.
-const std::wstring* ExactName(const std::vector<std::wstring>& names, const std::string& name) {
-  for (const std::wstring& wide : names) {
-    bool exact = true;
-    if (NarrowFrom(wide, &exact) == name && exact) return &wide;
-  }
-  return nullptr;
 }
 }  // namespace
 
@@ -80,33 +71,30 @@ void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink
   // reaches the 32-bit view's key too.
   TRegistry reg(KEY_READ, TRegView::Bit64);
   reg.SetRootKey(source.Root);
-  std::string path = "\\";
-  path += KeyPathIn(source, view);
-  if (!reg.OpenKey(path, false)) return;
-  const std::string location = StartupLocation(source, view);
+  if (!reg.OpenKey("\\" + KeyPathIn(source, view), false)) return;
+  const std::wstring location = WideFrom(StartupLocation(source, view));
   for (const std::wstring& name : WideNamesOf(reg.CurrentKey())) {
     TStartupEntry entry;
-    entry.Name = NarrowFrom(name, &entry.Exact);
-    // Read by its real name: the shown one may stand for another value.
-    entry.Command = WideText(reg.CurrentKey(), name);
+    entry.Name = name;
+    entry.Command = TextOf(reg.CurrentKey(), name);
     entry.Location = location;
     add(entry);
   }
 }
 
-void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add) {
+void EnumStartupFolderEntries(const std::wstring& folder, const TStartupSink& add) {
   if (folder.empty()) return;
-  const std::string dir = IncludeTrailingBackslash(folder);
+  const std::wstring dir = IncludeTrailingBackslash(folder);
   WIN32_FIND_DATAW fd;
-  TFindHandle find(FindFirstFileW((WideFrom(dir) + L"*.*").c_str(), &fd));
+  TFindHandle find(FindFirstFileW((dir + L"*.*").c_str(), &fd));
   if (!find) return;
   do {
     TStartupEntry entry;
-    entry.Name = NarrowFrom(fd.cFileName, &entry.Exact);
+    entry.Name = fd.cFileName;
     // Only the exact lower-case "desktop.ini" is the shell's own file; other spellings are listed.
-    if (entry.Name == "." || entry.Name == ".." || entry.Name == "desktop.ini") continue;
+    if (entry.Name == L"." || entry.Name == L".." || entry.Name == L"desktop.ini") continue;
     entry.Command = dir + entry.Name;
-    entry.Location = entry.Command + "," + kStartupFolderCode;
+    entry.Location = entry.Command + L"," + WideFrom(kStartupFolderCode);
     add(entry);
   } while (FindNextFileW(find.get(), &fd));
 }
@@ -114,7 +102,7 @@ void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add
 void EnumStartupEntries(const TStartupSink& add) {
   for (const TStartupSource& source : StartupRegistrySources())
     for (TRegView view : StartupViews(source)) EnumStartupRegistryEntries(source, add, view);
-  EnumStartupFolderEntries(GetSpecialFolder(kCsidlStartup), add);
+  EnumStartupFolderEntries(GetSpecialFolderW(kCsidlStartup), add);
 }
 
 std::vector<TStartupEntry> ListStartupEntries() {
@@ -123,28 +111,27 @@ std::vector<TStartupEntry> ListStartupEntries() {
   return entries;
 }
 
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name,
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::wstring& name,
                          bool* undoFailed, const std::string& undoFolder) {
   try {
     TRegistry reg(KEY_ALL_ACCESS, TRegView::Bit64);  // the real path reaches either view
     reg.SetRootKey(root);
     if (!reg.OpenKey("\\" + keyPath, false)) return false;
-    // By the real name: the ANSI call would turn "?" back into another value's name.
-    const std::vector<std::wstring> names = WideNamesOf(reg.CurrentKey());
-    const std::wstring* wide = ExactName(names, name);
-    if (!wide) return false;
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    if (ReadRegValue(reg.CurrentKey(), name, type, data) != ERROR_SUCCESS) return false;
     TUndoWriter undo;
     const wchar_t* rootName =
         root == HKEY_CURRENT_USER ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE";
     const std::string file = UndoCapture::AddValueBefore(undo, root, rootName, WideFrom(keyPath),
-                                                         *wide, RegViewFlag(TRegView::Bit64))
+                                                         name, RegViewFlag(TRegView::Bit64))
                                  ? SaveUndoFile(undo, "Startup", undoFolder)
                                  : std::string();
     if (file.empty()) {
       if (undoFailed) *undoFailed = true;
       return false;
     }
-    if (RegDeleteValueW(reg.CurrentKey(), wide->c_str()) == ERROR_SUCCESS) return true;
+    if (RegDeleteValueW(reg.CurrentKey(), name.c_str()) == ERROR_SUCCESS) return true;
     DeleteFileA(file.c_str());  // nothing was changed that it could undo
     return false;
   } catch (...) {
@@ -156,44 +143,59 @@ std::string StartupLocationCode(const std::string& location) {
   return location.size() < 2 ? std::string() : location.substr(location.size() - 2);
 }
 
-bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name, bool* undoFailed,
-                              const std::string& undoFolder) {
+std::wstring StartupLocationCode(const std::wstring& location) {
+  return location.size() < 2 ? std::wstring() : location.substr(location.size() - 2);
+}
+
+bool DeleteStartupFolderEntry(const std::wstring& folder, const std::wstring& name,
+                              bool* undoFailed, const std::string& undoFolder) {
   // Without a resolved folder the path would fall back to the root of the current drive; a name
   // that is more than one entry's name would reach past the folder or match other entries.
-  if (folder.empty() || name.empty() || name == "." || name == ".." ||
-      LastDelimiter(name, "\\/:*?") != std::string::npos)
+  if (folder.empty() || name.empty() || name == L"." || name == L".." ||
+      name.find_first_of(L"\\/:*?") != std::wstring::npos)
     return false;
-  const std::string path = IncludeTrailingBackslash(folder) + name;
-  WIN32_FIND_DATAA fd;
-  TFindHandle find(FindFirstFileA(path.c_str(), &fd));
+  const std::wstring path = IncludeTrailingBackslash(folder) + name;
+  WIN32_FIND_DATAW fd;
+  TFindHandle find(FindFirstFileW(path.c_str(), &fd));
   if (!find) return false;
   const bool link = IsLinkEntry(path, fd.dwFileAttributes);
   if (!link && (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return false;  // sub-folders stay
   find.reset();
   // Moved aside rather than deleted, so that it can be put back. A link moves as a link and only
-  // by a rename: a copy to another drive would copy what it points to.
-  const std::string aside = MakeUndoSubfolder("Startup", undoFolder);
-  // Under Wine a file call on a link moves what it points to instead.
+  // by a rename: a copy to another drive would copy what it points to, and under Wine a file call
+  // on a link moves what it points to instead.
+  const std::wstring aside = WideFrom(MakeUndoSubfolder("Startup", undoFolder));
   if (!aside.empty() &&
       (link ? MoveLinkEntry(path, fd.dwFileAttributes, aside + name)
-            : MoveFileExA(path.c_str(), (aside + name).c_str(), MOVEFILE_COPY_ALLOWED) != FALSE))
+            : MoveFileExW(path.c_str(), (aside + name).c_str(), MOVEFILE_COPY_ALLOWED) != FALSE))
     return true;
-  if (!aside.empty()) RemoveDirectoryA(aside.c_str());
+  if (!aside.empty()) RemoveDirectoryW(aside.c_str());
   if (undoFailed) *undoFailed = true;
+  return false;
+}
+
+bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name,
+                              bool* undoFailed, const std::string& undoFolder) {
+  return DeleteStartupFolderEntry(WideFrom(folder), WideFrom(name), undoFailed, undoFolder);
+}
+
+bool DeleteStartupEntry(const std::wstring& name, const std::wstring& location, bool* undoFailed,
+                        const std::string& undoFolder) {
+  const std::wstring code = StartupLocationCode(location);
+  if (code == WideFrom(kStartupFolderCode))
+    return DeleteStartupFolderEntry(GetSpecialFolderW(kCsidlStartup), name, undoFailed,
+                                    undoFolder);
+  // The location names the key, and so the view: a value of the same name in the other view is
+  // another entry, which stays.
+  for (const TStartupSource& source : StartupRegistrySources())
+    for (TRegView view : StartupViews(source))
+      if (code == WideFrom(source.Code) && location == WideFrom(StartupLocation(source, view)))
+        return DeleteRegistryValue(source.Root, KeyPathIn(source, view), name, undoFailed,
+                                   undoFolder);
   return false;
 }
 
 bool DeleteStartupEntry(const std::string& name, const std::string& location, bool* undoFailed,
                         const std::string& undoFolder) {
-  const std::string code = StartupLocationCode(location);
-  if (code == kStartupFolderCode)
-    return DeleteStartupFolderEntry(GetSpecialFolder(kCsidlStartup), name, undoFailed, undoFolder);
-  // The location names the key, and so the view: a value of the same name in the other view is
-  // another entry, which stays.
-  for (const TStartupSource& source : StartupRegistrySources())
-    for (TRegView view : StartupViews(source))
-      if (code == source.Code && location == StartupLocation(source, view))
-        return DeleteRegistryValue(source.Root, KeyPathIn(source, view), name, undoFailed,
-                                   undoFolder);
-  return false;
+  return DeleteStartupEntry(WideFrom(name), WideFrom(location), undoFailed, undoFolder);
 }

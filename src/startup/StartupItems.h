@@ -32,13 +32,12 @@ std::vector<TRegView> StartupViews(const TStartupSource& source);
 inline constexpr char kStartupFolderCode[] = "09";
 inline constexpr int kCsidlStartup = 7;
 
+// Held as the system gives them: the row shows, and the deletion reaches, exactly this entry
+// whatever characters its name holds.
 struct TStartupEntry {
-  std::string Name;      // value name, or file name without folder
-  std::string Command;   // text data (unexpanded, "" for other types), or folder + name
-  std::string Location;  // location string ending in the two-character code
-  // False when the code page cannot hold the name: the shown name may be another entry's, so the
-  // entry is never deleted by it.
-  bool Exact = true;
+  std::wstring Name;      // value name, or file name without folder
+  std::wstring Command;   // text data (unexpanded, "" for other types), or folder + name
+  std::wstring Location;  // location string ending in the two-character code
 };
 
 using TStartupSink = std::function<void(const TStartupEntry&)>;
@@ -50,7 +49,7 @@ void EnumStartupEntries(const TStartupSink& add);
 void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink& add,
                                 TRegView view = TRegView::Own);
 // `folder` may lack the trailing "\"; an empty folder (unresolvable) gives nothing.
-void EnumStartupFolderEntries(const std::string& folder, const TStartupSink& add);
+void EnumStartupFolderEntries(const std::wstring& folder, const TStartupSink& add);
 std::vector<TStartupEntry> ListStartupEntries();
 
 // The deletions below first put what they remove in the undo folder `undoFolder`: a value in a
@@ -60,18 +59,25 @@ std::vector<TStartupEntry> ListStartupEntries();
 
 // Deletes the value named exactly `name` when it exists; true only when a value was deleted.
 // `keyPath` is the key's real path (the one the 64-bit view gives it on 64-bit Windows).
-bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::string& name,
+bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::wstring& name,
                          bool* undoFailed = nullptr, const std::string& undoFolder = UndoFolder());
 
 // The last two characters of a location string ("" when shorter).
 std::string StartupLocationCode(const std::string& location);
+std::wstring StartupLocationCode(const std::wstring& location);
 // Deletes the entry `name` from the place named by the location's code: a value of the Run-type
 // key the location names (in its own registry view only), or the file of that name in the Startup
-// folder. Unknown codes and locations do nothing.
+// folder. Unknown codes and locations do nothing. The narrow form is for names of the program's
+// own (code page 936).
+bool DeleteStartupEntry(const std::wstring& name, const std::wstring& location,
+                        bool* undoFailed = nullptr, const std::string& undoFolder = UndoFolder());
 bool DeleteStartupEntry(const std::string& name, const std::string& location,
                         bool* undoFailed = nullptr, const std::string& undoFolder = UndoFolder());
 // Takes away only the entry itself: a file, or a link as a link (what it points to stays);
 // sub-folders stay. False when `folder` is empty or `name` is not a single entry's name.
+bool DeleteStartupFolderEntry(const std::wstring& folder, const std::wstring& name,
+                              bool* undoFailed = nullptr,
+                              const std::string& undoFolder = UndoFolder());
 bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name,
                               bool* undoFailed = nullptr,
                               const std::string& undoFolder = UndoFolder());

@@ -4,9 +4,6 @@
 #include "system/Seams.h"
 
 namespace {
-// Row data: the entry's name is exact, so the row may be deleted by it.
-const LPARAM kExactName = 1;
-
 TListViewOptions StartRunListOptions() {
   TListViewOptions o;
   o.rowSelect = true;
@@ -50,8 +47,8 @@ void TStartupPage::BitBtnBitBtnDelRefValueClick() {
   try {
     EnumStartupEntries([this](const TStartupEntry& e) {
       // The number is the row count once this row is in, so it runs on across all sources.
-      const std::string number = std::to_string(LViewStartRun.Count() + 1);
-      LViewStartRun.AddItem(number, {e.Name, e.Command, e.Location}, -1, e.Exact ? kExactName : 0);
+      const std::wstring number = std::to_wstring(LViewStartRun.Count() + 1);
+      LViewStartRun.AddItemW(number, {e.Name, e.Command, e.Location});
     });
   } catch (...) {
     // A failure part-way keeps the rows listed so far.
@@ -70,10 +67,10 @@ bool TStartupPage::ConfirmDelete() {
 void TStartupPage::BitBtnDelRegValueClick() {
   try {
     const int item = LViewStartRun.SelectedIndex();
-    // An inexact name would delete another entry that reads the same: the row stays.
+    // The row's texts are the entry's own names, as the system gave them.
     bool undoFailed = false;
-    if (item >= 0 && LViewStartRun.Data(item) == kExactName && ConfirmDelete())
-      DeleteStartupEntry(LViewStartRun.SubItem(item, 0), LViewStartRun.SubItem(item, 2),
+    if (item >= 0 && ConfirmDelete())
+      DeleteStartupEntry(LViewStartRun.SubItemW(item, 0), LViewStartRun.SubItemW(item, 2),
                          &undoFailed);
     if (undoFailed) ShowUndoFailure(host_.MainWindow());
   } catch (...) {

@@ -16,8 +16,7 @@ class TStartupPage {
 
   // Refresh: rebuilds the list. The main window calls it on the first visit of the page.
   void BitBtnBitBtnDelRefValueClick();
-  // Deletes the selected entry after confirmation, then refreshes whatever the outcome. A row
-  // whose name the code page cannot hold is neither asked about nor deleted.
+  // Deletes the selected entry after confirmation, then refreshes whatever the outcome.
   void BitBtnDelRegValueClick();
   void LViewStartRunClick();
   void LViewStartRunDblClick();

@@ -28,12 +28,6 @@ TNtQueryInformationFile* NtQueryInformationFileFn() {
   return fn;
 }
 
-std::wstring UpperWide(const std::string& s) {
-  std::wstring w = WideFrom(s);
-  CharUpperBuffW(w.data(), static_cast<DWORD>(w.size()));
-  return w;
-}
-
 // The volume and the path (without drive) of the object that opening `path` reaches, asking not
 // to follow a final link. Windows honours that and names the link; Wine follows the link anyway
 // and names the target, which is how a link shows itself there.
@@ -43,11 +37,11 @@ struct TOpenedName {
   std::wstring Name;  // upper case
 };
 
-TOpenedName OpenedName(const std::string& path) {
+TOpenedName OpenedName(const std::wstring& path) {
   TOpenedName r;
   const auto query = NtQueryInformationFileFn();
   if (!query) return r;
-  const TKernelHandle handle(CreateFileA(
+  const TKernelHandle handle(CreateFileW(
       path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle) return r;
@@ -75,33 +69,33 @@ TOpenedName OpenedName(const std::string& path) {
 
 // True when `entry` (opened at parent + name) is that directory entry itself and not something a
 // link leads to. Where the check cannot be made although links exist, the answer is no.
-bool IsEntryItself(const TOpenedName& parent, const TOpenedName& entry, const std::string& name) {
+bool IsEntryItself(const TOpenedName& parent, const TOpenedName& entry, const std::wstring& name) {
   if (!NtQueryInformationFileFn()) return true;
   if (!parent.Known || !entry.Known) return false;
   std::wstring expected = parent.Name;
   if (expected.empty() || expected.back() != L'\\') expected += L'\\';
-  expected += UpperWide(name);
+  expected += WideUpperCase(name);
   return entry.Volume == parent.Volume && entry.Name == expected;
 }
 
 // ---- The walk ---------------------------------------------------------------------------------
 
-bool DeleteEntry(const std::string& path, const std::string& name, DWORD attr,
+bool DeleteEntry(const std::wstring& path, const std::wstring& name, DWORD attr,
                  const TOpenedName& parent);
 
-void DeleteContents(const std::string& dir, const TOpenedName& dirName) {
-  const std::string prefix = IncludeTrailingBackslash(dir);
-  WIN32_FIND_DATAA fd;
-  TFindHandle find(FindFirstFileA((prefix + "*.*").c_str(), &fd));
+void DeleteContents(const std::wstring& dir, const TOpenedName& dirName) {
+  const std::wstring prefix = IncludeTrailingBackslash(dir);
+  WIN32_FIND_DATAW fd;
+  TFindHandle find(FindFirstFileW((prefix + L"*.*").c_str(), &fd));
   if (!find) return;
   do {
-    const std::string name = fd.cFileName;
-    if (name == "." || name == "..") continue;
+    const std::wstring name = fd.cFileName;
+    if (name == L"." || name == L"..") continue;
     DeleteEntry(prefix + name, name, fd.dwFileAttributes, dirName);
-  } while (FindNextFileA(find.get(), &fd));
+  } while (FindNextFileW(find.get(), &fd));
 }
 
-bool DeleteEntry(const std::string& path, const std::string& name, DWORD attr,
+bool DeleteEntry(const std::wstring& path, const std::wstring& name, DWORD attr,
                  const TOpenedName& parent) {
   const TOpenedName self = OpenedName(path);
   // A link is removed as a link and never entered. Where every Win32 call on the path would land
@@ -111,14 +105,14 @@ bool DeleteEntry(const std::string& path, const std::string& name, DWORD attr,
   if (attr & FILE_ATTRIBUTE_DIRECTORY) {
     // A read-only folder keeps its entries on some file systems (Wine maps it to a Unix mode).
     if (attr & FILE_ATTRIBUTE_READONLY)
-      SetFileAttributesA(path.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
+      SetFileAttributesW(path.c_str(), attr & ~FILE_ATTRIBUTE_READONLY);
     DeleteContents(path, self);
-    return RemoveDirectoryA(path.c_str()) != FALSE;
+    return RemoveDirectoryW(path.c_str()) != FALSE;
   }
-  if (DeleteFileA(path.c_str())) return true;
+  if (DeleteFileW(path.c_str())) return true;
   if (!(attr & FILE_ATTRIBUTE_READONLY)) return false;
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  return DeleteFileA(path.c_str()) != FALSE;
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileW(path.c_str()) != FALSE;
 }
 
 }  // namespace
@@ -127,16 +121,24 @@ bool IsFolderTooWideToDelete(const std::string& folder) {
   return IsProtectedFolder(folder);
 }
 
+bool IsFolderTooWideToDelete(const std::wstring& folder) {
+  return IsProtectedFolder(folder);
+}
+
 bool DeleteDirectoryTree(const std::string& folder) {
+  return DeleteDirectoryTree(WideFrom(folder));
+}
+
+bool DeleteDirectoryTree(const std::wstring& folder) {
   if (IsFolderTooWideToDelete(folder)) return false;
-  std::string dir = ExcludeTrailingBackslash(folder);
+  std::wstring dir = ExcludeTrailingBackslash(folder);
   // Entries are matched by their long names below; an 8.3 form of the folder itself would not be.
-  char longer[MAX_PATH];
-  const DWORD n = GetLongPathNameA(dir.c_str(), longer, MAX_PATH);
-  if (n > 0 && n < MAX_PATH) dir = ExcludeTrailingBackslash(longer);
-  const DWORD attr = GetFileAttributesA(dir.c_str());
+  wchar_t longer[MAX_PATH];
+  const DWORD n = GetLongPathNameW(dir.c_str(), longer, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) dir = ExcludeTrailingBackslash(std::wstring(longer, n));
+  const DWORD attr = GetFileAttributesW(dir.c_str());
   if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY)) return false;
-  std::string parent = ExtractFilePath(dir);
+  std::wstring parent = ExtractFilePath(dir);
   if (parent.size() > 3) parent = ExcludeTrailingBackslash(parent);
   // The folder itself may be a link: judged like any entry below it.
   return DeleteEntry(dir, ExtractFileName(dir), attr, OpenedName(parent));

@@ -9,7 +9,9 @@
 // `folder` by identity. Also true when it cannot be told (the path has another form than
 // "X:\..." or "\\server\share\...", or `folder` cannot be opened).
 bool FileLiesInFolder(const std::string& path, const std::string& folder);
+bool FileLiesInFolder(const std::wstring& path, const std::wstring& folder);
 
 // True when the file or any folder on its way, the root included, is a link, when a step cannot
 // be read, or when the file has a second name (a hard link).
 bool ReachedThroughLink(const std::string& path);
+bool ReachedThroughLink(const std::wstring& path);

@@ -9,6 +9,7 @@
 #include "system/FolderLinks.h"
 #include "system/Handles.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 
 namespace {
 
@@ -16,37 +17,45 @@ using TNtQueryInformationFile = LONG WINAPI(HANDLE, void* ioStatus, void* info, 
                                             ULONG infoClass);
 constexpr ULONG kFileInternalInformation = 6;
 
-TKernelHandle OpenAnyway(const std::string& path) {
-  return TKernelHandle(CreateFileA(path.c_str(), 0,
+TKernelHandle OpenAnyway(const std::wstring& path) {
+  return TKernelHandle(CreateFileW(path.c_str(), 0,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-char DriveLetter(const std::string& canonical) {
+wchar_t DriveLetter(const std::wstring& canonical) {
   const bool drive =
-      canonical.size() >= 2 && canonical[1] == ':' && canonical[0] >= 'A' && canonical[0] <= 'Z';
-  return drive ? canonical[0] : '\0';
+      canonical.size() >= 2 && canonical[1] == L':' && canonical[0] >= L'A' && canonical[0] <= L'Z';
+  return drive ? canonical[0] : L'\0';
 }
 
 }  // namespace
 
 std::string CanonicalFolder(const std::string& path) {
-  std::string p = path;
-  for (char& c : p)
-    if (c == '/') c = '\\';  // never the second byte of a double-byte character
-  std::vector<char> full(32768);
-  DWORD n = GetFullPathNameA(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-  if (n == 0 || n >= full.size()) return "";
-  std::string s = ExcludeTrailingBackslash(std::string(full.data(), n));
+  return NarrowFrom(CanonicalFolder(WideFrom(path)));
+}
+
+std::wstring CanonicalFolder(const std::wstring& path) {
+  std::wstring p = path;
+  for (wchar_t& c : p)
+    if (c == L'/') c = L'\\';
+  std::vector<wchar_t> full(32768);
+  DWORD n = GetFullPathNameW(p.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n == 0 || n >= full.size()) return L"";
+  std::wstring s = ExcludeTrailingBackslash(std::wstring(full.data(), n));
   if (s.size() > 2) {  // short 8.3 parts become long ones where the path exists
-    std::vector<char> longer(32768);
-    n = GetLongPathNameA(s.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
-    if (n > 0 && n < longer.size()) s = ExcludeTrailingBackslash(std::string(longer.data(), n));
+    std::vector<wchar_t> longer(32768);
+    n = GetLongPathNameW(s.c_str(), longer.data(), static_cast<DWORD>(longer.size()));
+    if (n > 0 && n < longer.size()) s = ExcludeTrailingBackslash(std::wstring(longer.data(), n));
   }
-  return AnsiUpperCase(s);
+  return WideUpperCase(s);
 }
 
 bool IdentityOf(const std::string& path, TFileIdentity& id) {
+  return IdentityOf(WideFrom(path), id);
+}
+
+bool IdentityOf(const std::wstring& path, TFileIdentity& id) {
   const TKernelHandle h = OpenAnyway(path);
   BY_HANDLE_FILE_INFORMATION info{};
   if (!h || !GetFileInformationByHandle(h.get(), &info)) return false;
@@ -55,6 +64,10 @@ bool IdentityOf(const std::string& path, TFileIdentity& id) {
 }
 
 bool FileIndexOf(const std::string& path, ULONGLONG& index) {
+  return FileIndexOf(WideFrom(path), index);
+}
+
+bool FileIndexOf(const std::wstring& path, ULONGLONG& index) {
   // Absent on Windows 9x.
   static const auto query =
       DllFunction<TNtQueryInformationFile>("ntdll.dll", "NtQueryInformationFile");
@@ -74,31 +87,39 @@ bool FileIndexOf(const std::string& path, ULONGLONG& index) {
 }
 
 bool SameFileObject(const std::string& a, const std::string& b) {
+  return SameFileObject(WideFrom(a), WideFrom(b));
+}
+
+bool SameFileObject(const std::wstring& a, const std::wstring& b) {
   TFileIdentity x, y;
   return IdentityOf(a, x) && IdentityOf(b, y) && x == y;
 }
 
 bool IsStrictlyInsideFolder(const std::string& folder, const std::string& container) {
-  const std::string inner = CanonicalFolder(folder), outer = CanonicalFolder(container);
+  return IsStrictlyInsideFolder(WideFrom(folder), WideFrom(container));
+}
+
+bool IsStrictlyInsideFolder(const std::wstring& folder, const std::wstring& container) {
+  const std::wstring inner = CanonicalFolder(folder), outer = CanonicalFolder(container);
   // Only a drive letter names a local drive; a substituted drive is another letter for the same
   // folders, so the letter must be the container's own.
-  const char letter = DriveLetter(inner);
+  const wchar_t letter = DriveLetter(inner);
   if (!letter || letter != DriveLetter(outer)) return false;
-  const char root[] = {letter, ':', '\\', '\0'};
-  if (GetDriveTypeA(root) != DRIVE_FIXED) return false;
+  const wchar_t root[] = {letter, L':', L'\\', L'\0'};
+  if (GetDriveTypeW(root) != DRIVE_FIXED) return false;
   TFileIdentity target;
   if (!IdentityOf(outer, target)) return false;
   // Up from the folder itself, one real folder at a time, until the container is met.
-  std::string step = inner;
+  std::wstring step = inner;
   while (step.size() > 3) {
-    const DWORD attr = GetFileAttributesA(step.c_str());
+    const DWORD attr = GetFileAttributesW(step.c_str());
     if (attr == INVALID_FILE_ATTRIBUTES || !(attr & FILE_ATTRIBUTE_DIRECTORY) ||
         IsLinkEntry(step, attr))
       return false;
-    const std::string parent = ExcludeTrailingBackslash(ExtractFilePath(step));
+    const std::wstring parent = ExcludeTrailingBackslash(ExtractFilePath(step));
     if (parent.size() >= step.size()) return false;
     TFileIdentity id;
-    if (IdentityOf(parent.size() == 2 ? parent + "\\" : parent, id) && id == target) return true;
+    if (IdentityOf(parent.size() == 2 ? parent + L"\\" : parent, id) && id == target) return true;
     step = parent;
   }
   return false;

@@ -43,12 +43,10 @@ const TWineHost& WineHost() {
   return host;
 }
 
-std::string UnixPathOf(const std::string& path) {
+std::string UnixPathOf(const std::wstring& path) {
   const auto fn = WineHost().UnixFileName;
   if (!fn || path.empty()) return {};
-  const std::wstring wide = WideFrom(path);
-  if (wide.empty()) return {};
-  char* unix = fn(wide.c_str());
+  char* unix = fn(path.c_str());
   if (!unix) return {};
   std::string result = unix;
   HeapFree(GetProcessHeap(), 0, unix);
@@ -95,7 +93,7 @@ constexpr long kSysUnlink = 10;
 constexpr long kSysReadlink = 85;
 #endif
 
-bool IsUnixLink(const std::string& path) {
+bool IsUnixLink(const std::wstring& path) {
   if (!WineHost().LinuxCalls) return false;
   const std::string unix = UnixPathOf(path);
   if (unix.empty()) return false;
@@ -106,26 +104,34 @@ bool IsUnixLink(const std::string& path) {
 }  // namespace
 
 bool IsLinkEntry(const std::string& path, DWORD attributes) {
+  return IsLinkEntry(WideFrom(path), attributes);
+}
+
+bool IsLinkEntry(const std::wstring& path, DWORD attributes) {
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // Wine marks links to folders
   return WineHost().Wine && IsUnixLink(path);
 }
 
 bool RemoveLinkEntry(const std::string& path, DWORD attributes) {
+  return RemoveLinkEntry(WideFrom(path), attributes);
+}
+
+bool RemoveLinkEntry(const std::wstring& path, DWORD attributes) {
   if (!WineHost().Wine) {
     // Windows removes a junction or symbolic link itself with these and leaves its target.
-    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(path.c_str()) != FALSE
-                                                   : DeleteFileA(path.c_str()) != FALSE;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) != FALSE
+                                                   : DeleteFileW(path.c_str()) != FALSE;
   }
   if (!IsUnixLink(path)) return false;  // nothing else is ever unlinked here
   return LinuxCall(kSysUnlink, UnixPathOf(path).c_str(), nullptr, 0) == 0;
 }
 
-bool MoveLinkEntry(const std::string& path, DWORD attributes, const std::string& to) {
+bool MoveLinkEntry(const std::wstring& path, DWORD attributes, const std::wstring& to) {
   // Windows renames a junction or symbolic link itself.
-  if (!WineHost().Wine) return MoveFileExA(path.c_str(), to.c_str(), 0) != FALSE;
+  if (!WineHost().Wine) return MoveFileExW(path.c_str(), to.c_str(), 0) != FALSE;
   (void)attributes;
-  if (!IsUnixLink(path) || GetFileAttributesA(to.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
+  if (!IsUnixLink(path) || GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) return false;
   const std::string from = UnixPathOf(path), dest = UnixPathOf(to);
   // rename never follows a final link: the link itself gets the new name.
   return !from.empty() && !dest.empty() &&

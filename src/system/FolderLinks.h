@@ -12,9 +12,11 @@
 // every link with the reparse-point bit. Wine marks links to folders that way too, but shows a
 // link to a file as a plain file; there the Unix side is asked.
 bool IsLinkEntry(const std::string& path, DWORD attributes);
+bool IsLinkEntry(const std::wstring& path, DWORD attributes);
 
 // Removes the link itself and nothing it points to. False when it could not; the link then stays.
 bool RemoveLinkEntry(const std::string& path, DWORD attributes);
+bool RemoveLinkEntry(const std::wstring& path, DWORD attributes);
 // Gives the link itself the new name `to` (a name not taken, on the same drive); what it points
 // to is not touched. False when it could not; the link then stays where it was.
-bool MoveLinkEntry(const std::string& path, DWORD attributes, const std::string& to);
+bool MoveLinkEntry(const std::wstring& path, DWORD attributes, const std::wstring& to);

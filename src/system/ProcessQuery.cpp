@@ -21,20 +21,14 @@ using TModule32FirstW = BOOL WINAPI(HANDLE, MODULEENTRY32W*);
 
 constexpr ULONG kFirstBufferSize = 300000, kMaxBufferSize = 64u << 20;
 
-// Wide text to the ANSI code page; false when the conversion fails.
-bool ToNarrow(std::wstring_view text, std::string& out) {
-  out = NarrowFrom(text);
-  return text.empty() || !out.empty();
-}
-
-std::string Trimmed(const std::string& s) {
+std::wstring Trimmed(const std::wstring& s) {
   size_t b = 0, e = s.size();
-  while (b < e && s[b] == ' ') ++b;
-  while (e > b && s[e - 1] == ' ') --e;
+  while (b < e && s[b] == L' ') ++b;
+  while (e > b && s[e - 1] == L' ') --e;
   return s.substr(b, e - b);
 }
 
-std::string ModulePathOf(DWORD processId) {
+std::wstring ModulePathOf(DWORD processId) {
   const auto snapshot =
       DllFunction<TCreateToolhelp32Snapshot>("kernel32.dll", "CreateToolhelp32Snapshot");
   const auto firstModule = DllFunction<TModule32FirstW>("kernel32.dll", "Module32FirstW");
@@ -44,14 +38,13 @@ std::string ModulePathOf(DWORD processId) {
   MODULEENTRY32W entry{};
   entry.dwSize = sizeof entry;
   if (!firstModule(snap.get(), &entry)) return {};
-  std::string path;
-  return ToNarrow({entry.szExePath, wcsnlen(entry.szExePath, MAX_PATH)}, path) ? path : "";
+  return std::wstring(entry.szExePath, wcsnlen(entry.szExePath, MAX_PATH));
 }
 
 // Splits a program path into its folder (ending in "\", blanks trimmed) and its file name.
-void SplitPath(const std::string& path, std::string& folder, std::string& file) {
-  const auto cut = LastDelimiter(path, "\\");
-  if (cut == std::string::npos) {
+void SplitPath(const std::wstring& path, std::wstring& folder, std::wstring& file) {
+  const auto cut = path.rfind(L'\\');
+  if (cut == std::wstring::npos) {
     folder.clear();
     file = path;
     return;
@@ -96,8 +89,8 @@ bool QueryProcessList(std::vector<TProcessEntry>& out) {
       // The name must lie inside what the system wrote.
       ok = name >= base && name - base <= end && nameBytes <= end - (name - base) &&
            name % sizeof(wchar_t) == 0;
-      ok = ok && ToNarrow({reinterpret_cast<const wchar_t*>(name), nameBytes / sizeof(wchar_t)},
-                          entry.ImageName);
+      if (ok)
+        entry.ImageName.assign(reinterpret_cast<const wchar_t*>(name), nameBytes / sizeof(wchar_t));
     }
     if (ok) list.push_back(std::move(entry));
     if (record.NextEntryOffset == 0) break;
@@ -130,7 +123,7 @@ SIZE_T GetProcessMemory(DWORD processId) {
   return counters.WorkingSetSize;
 }
 
-std::string GetProcessImagePath(DWORD processId) {
+std::wstring GetProcessImagePath(DWORD processId) {
   if (processId == 0) return {};
   if (const auto imageName =
           DllFunction<TQueryFullProcessImageNameW>("kernel32.dll", "QueryFullProcessImageNameW")) {
@@ -139,24 +132,23 @@ std::string GetProcessImagePath(DWORD processId) {
     TKernelHandle process = OpenForQuery(processId, 0);
     wchar_t path[MAX_PATH * 2];
     DWORD length = MAX_PATH * 2;
-    std::string narrow;
-    if (process && imageName(process.get(), 0, path, &length) && ToNarrow({path, length}, narrow))
-      return narrow;
+    if (process && imageName(process.get(), 0, path, &length) && length > 0)
+      return std::wstring(path, length);
   }
   return ModulePathOf(processId);
 }
 
-void TProgramFolders::Add(DWORD processId, const std::string& imageName) {
-  std::string folder, file;
+void TProgramFolders::Add(DWORD processId, const std::wstring& imageName) {
+  std::wstring folder, file;
   SplitPath(GetProcessImagePath(processId), folder, file);
   if (folder.empty() || !SameText(file, imageName)) return;
   byId_.emplace(processId, folder);
-  byName_.emplace(AnsiUpperCase(imageName), folder);
+  byName_.emplace(WideUpperCase(imageName), folder);
 }
 
-std::string TProgramFolders::FolderOf(DWORD processId, const std::string& imageName) const {
+std::wstring TProgramFolders::FolderOf(DWORD processId, const std::wstring& imageName) const {
   if (auto it = byId_.find(processId); it != byId_.end()) return it->second;
-  if (auto it = byName_.find(AnsiUpperCase(imageName)); it != byName_.end()) return it->second;
+  if (auto it = byName_.find(WideUpperCase(imageName)); it != byName_.end()) return it->second;
   return {};
 }
 
@@ -178,7 +170,7 @@ bool EndProcessById(DWORD processId) {
   return process && Terminate(process);
 }
 
-bool EndProcessIfNamed(DWORD processId, const std::string& imageName) {
+bool EndProcessIfNamed(DWORD processId, const std::wstring& imageName) {
   if (processId == 0) return false;
   TKernelHandle process(OpenProcess(kEndAccess, FALSE, processId));
   if (!process) return false;

@@ -14,8 +14,10 @@
 // `allowTempFolder` the temporary folder itself is not counted (the cleaner empties it), though
 // every other entry, and every folder holding the temporary folder, still is.
 bool IsProtectedFolder(const std::string& folder, bool allowTempFolder = false);
+bool IsProtectedFolder(const std::wstring& folder, bool allowTempFolder = false);
 
 // True for the only folders that a path read from the registry may have deleted: strictly inside
 // a Program Files folder or a common program files folder (ProgramFolders.h, both of each on
 // 64-bit Windows; FolderIdentity.h), and no protected folder.
 bool IsDeletableProgramFolder(const std::string& folder);
+bool IsDeletableProgramFolder(const std::wstring& folder);

@@ -1,6 +1,7 @@
 #include "system/RegValue.h"
 
 #include <algorithm>
+#include "system/Text.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ LONG ReadRegValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<B
 }
 
 LONG ReadRegValue(HKEY key, const std::string& name, DWORD& type, std::vector<BYTE>& data) {
-  return ReadWith(RegQueryValueExA, key, name.c_str(), type, data);
+  return ReadRegValue(key, WideFrom(name), type, data);
 }
 
 bool ForEachRegValue(HKEY key, const TRegValueVisit& visit) {

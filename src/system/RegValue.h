@@ -9,7 +9,7 @@
 #include <vector>
 
 // The value's type and data; ERROR_SUCCESS or the system's error (ERROR_FILE_NOT_FOUND when it is
-// missing). The wide form reaches a name that the ANSI code page cannot hold.
+// missing). The wide form reaches a name that code page 936 cannot hold.
 LONG ReadRegValue(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data);
 LONG ReadRegValue(HKEY key, const std::string& name, DWORD& type, std::vector<BYTE>& data);
 

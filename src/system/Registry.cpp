@@ -1,9 +1,12 @@
 #include "system/Registry.h"
 
+#include <cstring>
+
 #include "system/RegNameEnum.h"
 #include "system/RegValue.h"
 #include "system/RegistryTree.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 
 namespace {
 
@@ -39,7 +42,7 @@ bool TreeCanBeMoved(HKEY key, REGSAM view) {
 
 bool TreeCanBeMoved(HKEY base, const std::string& sub, REGSAM view) {
   TKeyHandle key;
-  return RegOpenKeyExA(base, sub.c_str(), 0, KEY_READ | DELETE | view, key.out()) ==
+  return RegOpenKeyExW(base, WideFrom(sub).c_str(), 0, KEY_READ | DELETE | view, key.out()) ==
              ERROR_SUCCESS &&
          TreeCanBeMoved(key.get(), view);
 }
@@ -86,10 +89,10 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
   LONG r;
   if (canCreate) {
     DWORD disposition = 0;
-    r = RegCreateKeyExA(t.Base, t.Sub.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Sam(access_),
-                        nullptr, &key, &disposition);
+    r = RegCreateKeyExW(t.Base, WideFrom(t.Sub).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        Sam(access_), nullptr, &key, &disposition);
   } else {
-    r = RegOpenKeyExA(t.Base, t.Sub.c_str(), 0, Sam(access_), &key);
+    r = RegOpenKeyExW(t.Base, WideFrom(t.Sub).c_str(), 0, Sam(access_), &key);
   }
   if (r != ERROR_SUCCESS) return false;
   CloseKey();  // only now: the base may have been the open key
@@ -101,7 +104,8 @@ bool TRegistry::OpenKey(const std::string& path, bool canCreate) {
 bool TRegistry::OpenKeyReadOnly(const std::string& path) {
   const TTarget t = Resolve(path);
   HKEY key = nullptr;
-  if (RegOpenKeyExA(t.Base, t.Sub.c_str(), 0, Sam(KEY_READ), &key) != ERROR_SUCCESS) return false;
+  if (RegOpenKeyExW(t.Base, WideFrom(t.Sub).c_str(), 0, Sam(KEY_READ), &key) != ERROR_SUCCESS)
+    return false;
   CloseKey();
   current_.reset(key);
   currentPath_ = t.Full;
@@ -116,19 +120,19 @@ void TRegistry::CloseKey() {
 bool TRegistry::KeyExists(const std::string& path) {
   const TTarget t = Resolve(path);
   TKeyHandle key;
-  return RegOpenKeyExA(t.Base, t.Sub.c_str(), 0,
+  return RegOpenKeyExW(t.Base, WideFrom(t.Sub).c_str(), 0,
                        Sam(STANDARD_RIGHTS_READ | KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS),
                        key.out()) == ERROR_SUCCESS;
 }
 
 bool TRegistry::ValueExists(const std::string& name) {
   if (!current_) return false;
-  return RegQueryValueExA(current_.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-         ERROR_SUCCESS;
+  return RegQueryValueExW(current_.get(), WideFrom(name).c_str(), nullptr, nullptr, nullptr,
+                          nullptr) == ERROR_SUCCESS;
 }
 
 bool TRegistry::DeleteValue(const std::string& name) {
-  return current_ && RegDeleteValueA(current_.get(), name.c_str()) == ERROR_SUCCESS;
+  return current_ && RegDeleteValueW(current_.get(), WideFrom(name).c_str()) == ERROR_SUCCESS;
 }
 
 bool TRegistry::DeleteKey(const std::string& path) {
@@ -153,46 +157,35 @@ bool TRegistry::MoveKey(const std::string& oldPath, const std::string& newPath, 
 
 std::string TRegistry::ReadString(const std::string& name) {
   if (!current_) return "";
-  DWORD type = 0, size = 0;
-  LONG r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type, nullptr, &size);
+  DWORD type = REG_NONE;
+  std::vector<BYTE> data;
+  const LONG r = ReadRegValue(current_.get(), WideFrom(name), type, data);
   if (r == ERROR_FILE_NOT_FOUND) return "";
   if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
   if (type != REG_SZ && type != REG_EXPAND_SZ)
     Fail("Value is not a string:", name, ERROR_UNSUPPORTED_TYPE);
-  std::string data;
-  for (;;) {
-    data.assign(size + 1, '\0');
-    DWORD got = size;
-    r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type,
-                         reinterpret_cast<BYTE*>(data.data()), &got);
-    if (r == ERROR_MORE_DATA) {
-      size = got > size ? got : size * 2 + 16;  // changed meanwhile: ask again
-      continue;
-    }
-    if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
-    data.resize(got);
-    break;
-  }
   // Stored text need not end in a NUL, or may hold one early; take the text up to it.
-  const auto nul = data.find('\0');
-  if (nul != std::string::npos) data.resize(nul);
-  return data;
+  std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+  if (!text.empty()) std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+  return NarrowFrom(text.substr(0, text.find(L'\0')));
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
-  PutValue(name, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-           static_cast<DWORD>(value.size() + 1));
+  const std::wstring wide = WideFrom(value);
+  PutValue(name, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+           static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
 void TRegistry::WriteExpandString(const std::string& name, const std::string& value) {
-  PutValue(name, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-           static_cast<DWORD>(value.size() + 1));
+  const std::wstring wide = WideFrom(value);
+  PutValue(name, REG_EXPAND_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+           static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t)));
 }
 
 int TRegistry::ReadInteger(const std::string& name) {
   if (!current_) Fail("No key open to read", name, ERROR_INVALID_HANDLE);
   DWORD type = 0, value = 0, size = sizeof value;
-  const LONG r = RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type,
+  const LONG r = RegQueryValueExW(current_.get(), WideFrom(name).c_str(), nullptr, &type,
                                   reinterpret_cast<BYTE*>(&value), &size);
   if (r != ERROR_SUCCESS && r != ERROR_MORE_DATA) Fail("Cannot read value", name, r);
   if (type != REG_DWORD || r == ERROR_MORE_DATA || size != sizeof value)
@@ -210,7 +203,7 @@ std::vector<BYTE> TRegistry::ReadBinary(const std::string& name, DWORD* type) {
   std::vector<BYTE> data;
   if (type) *type = REG_NONE;
   if (!current_) return data;
-  const LONG r = ReadRegValue(current_.get(), name, t, data);
+  const LONG r = ReadRegValue(current_.get(), WideFrom(name), t, data);
   if (r == ERROR_FILE_NOT_FOUND) return data;
   if (r != ERROR_SUCCESS) Fail("Cannot read value", name, r);
   if (type) *type = t;
@@ -224,7 +217,7 @@ void TRegistry::WriteBinary(const std::string& name, const std::vector<BYTE>& da
 
 DWORD TRegistry::ValueType(const std::string& name) {
   DWORD type = REG_NONE;
-  if (!current_ || RegQueryValueExA(current_.get(), name.c_str(), nullptr, &type, nullptr,
+  if (!current_ || RegQueryValueExW(current_.get(), WideFrom(name).c_str(), nullptr, &type, nullptr,
                                     nullptr) != ERROR_SUCCESS)
     return REG_NONE;
   return type;
@@ -233,29 +226,31 @@ DWORD TRegistry::ValueType(const std::string& name) {
 std::vector<std::string> TRegistry::GetValueNames() {
   DWORD maxLen = 0;
   if (!current_ ||
-      RegQueryInfoKeyA(current_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+      RegQueryInfoKeyW(current_.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                        nullptr, &maxLen, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return {};
-  return EnumRegNames<char>(maxLen, [this](DWORD i, char* name, DWORD* len) {
-    return RegEnumValueA(current_.get(), i, name, len, nullptr, nullptr, nullptr, nullptr);
-  });
+  std::vector<std::string> names;
+  for (const std::wstring& name : WideValueNames(current_.get(), maxLen))
+    names.push_back(NarrowFrom(name));
+  return names;
 }
 
 std::vector<std::string> TRegistry::GetKeyNames() {
   DWORD maxLen = 0;
   if (!current_ ||
-      RegQueryInfoKeyA(current_.get(), nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr,
+      RegQueryInfoKeyW(current_.get(), nullptr, nullptr, nullptr, nullptr, &maxLen, nullptr,
                        nullptr, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
     return {};
-  return EnumRegNames<char>(maxLen, [this](DWORD i, char* name, DWORD* len) {
-    return RegEnumKeyExA(current_.get(), i, name, len, nullptr, nullptr, nullptr, nullptr);
-  });
+  std::vector<std::string> names;
+  for (const std::wstring& name : WideSubKeyNames(current_.get(), maxLen))
+    names.push_back(NarrowFrom(name));
+  return names;
 }
 
 bool TRegistry::GetKeyInfo(TRegKeyInfo& info) {
   info = TRegKeyInfo{};
   if (!current_) return false;
-  return RegQueryInfoKeyA(current_.get(), nullptr, nullptr, nullptr, &info.NumSubKeys,
+  return RegQueryInfoKeyW(current_.get(), nullptr, nullptr, nullptr, &info.NumSubKeys,
                           &info.MaxSubKeyLen, nullptr, &info.NumValues, &info.MaxValueLen,
                           &info.MaxDataLen, nullptr, &info.FileTime) == ERROR_SUCCESS;
 }
@@ -276,6 +271,6 @@ HKEY TRegistry::RootFromName(const std::string& name) {
 
 void TRegistry::PutValue(const std::string& name, DWORD type, const BYTE* data, DWORD size) {
   if (!current_) Fail("No key open to write", name, ERROR_INVALID_HANDLE);
-  const LONG r = RegSetValueExA(current_.get(), name.c_str(), 0, type, data, size);
+  const LONG r = RegSetValueExW(current_.get(), WideFrom(name).c_str(), 0, type, data, size);
   if (r != ERROR_SUCCESS) Fail("Cannot write value", name, r);
 }

@@ -1,6 +1,7 @@
 // One registry-access object per operation: give it a root, open a path, use it, let it close.
-// Paths are written as text; a leading "\" means "from the root". Every failure throws
-// ERegistryError except where a method says it returns false.
+// Paths are written as text; a leading "\" means "from the root". Names and text are narrow
+// (code page 936) here and wide towards the registry. Every failure throws ERegistryError except
+// where a method says it returns false.
 #pragma once
 
 #include <windows.h>
@@ -74,7 +75,7 @@ class TRegistry {
   void WriteExpandString(const std::string& name, const std::string& value);
   int ReadInteger(const std::string& name);  // throws unless the value exists and is REG_DWORD
   void WriteInteger(const std::string& name, int value);
-  // The value's data of any type as the ANSI functions give it; missing -> empty, type REG_NONE.
+  // The value's data of any type as stored; missing -> empty, type REG_NONE.
   std::vector<BYTE> ReadBinary(const std::string& name, DWORD* type = nullptr);
   void WriteBinary(const std::string& name, const std::vector<BYTE>& data, DWORD type = REG_BINARY);
   DWORD ValueType(const std::string& name);  // REG_NONE when missing

@@ -85,6 +85,10 @@ bool DeleteTree(HKEY base, const std::string& sub, REGSAM view) {
   return !sub.empty() && DeleteTreeW(base, WideFrom(sub), view);
 }
 
+bool DeleteTree(HKEY base, const std::wstring& sub, REGSAM view) {
+  return !sub.empty() && DeleteTreeW(base, sub, view);
+}
+
 bool CopyTree(HKEY srcBase, const std::string& srcSub, HKEY dstBase, const std::string& dstSub,
               REGSAM view) {
   const std::wstring from = WideFrom(srcSub), to = WideFrom(dstSub);

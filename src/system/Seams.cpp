@@ -9,20 +9,40 @@
 
 #include "system/DllFunction.h"
 #include "system/Handles.h"
+#include "system/Text.h"
 
 namespace {
 
 class TRealMessageBoxes : public IMessageBoxes {
  public:
   int Show(HWND owner, const std::string& text, const std::string& caption, UINT flags) override {
-    return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+    return MessageBoxW(owner, WideFrom(text).c_str(), WideFrom(caption).c_str(), flags);
   }
 };
 
 class TRealProcesses : public IProcessStarter {
  public:
+  // As WinExec does it (which knows only the system's code page): the program's own window
+  // shows as asked, and the result is WinExec's.
   UINT WinExec(const std::string& commandLine, UINT showCommand) override {
-    return ::WinExec(commandLine.c_str(), showCommand);
+    std::wstring cmd = WideFrom(commandLine);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = static_cast<WORD>(showCommand);
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND) return ERROR_FILE_NOT_FOUND;
+      if (error == ERROR_PATH_NOT_FOUND) return ERROR_PATH_NOT_FOUND;
+      if (error == ERROR_BAD_EXE_FORMAT) return ERROR_BAD_FORMAT;
+      return 0;  // out of resources, as WinExec says for anything else
+    }
+    TKernelHandle process(pi.hProcess), thread(pi.hThread);
+    // WinExec returns once the new program waits for input, or after at most 30 seconds.
+    WaitForInputIdle(process.get(), 30000);
+    return 33;
   }
 
   bool RunAndWait(const std::string& applicationPath, const std::string& commandLine) override {
@@ -37,13 +57,13 @@ class TRealProcesses : public IProcessStarter {
   int RunAndWaitStoppable(const std::string& applicationPath, const std::string& commandLine,
                           DWORD timeoutMs, HANDLE stop) override {
     if (stop && WaitForSingleObject(stop, 0) == WAIT_OBJECT_0) return kProcessStopped;
-    std::vector<char> cmd(commandLine.begin(), commandLine.end());
-    cmd.push_back('\0');  // CreateProcessA may write into the command line
-    STARTUPINFOA si{};
+    std::wstring cmd = WideFrom(commandLine);  // CreateProcessW may write into the command line
+    const std::wstring application = WideFrom(applicationPath);
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(applicationPath.empty() ? nullptr : applicationPath.c_str(), cmd.data(),
-                        nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(application.empty() ? nullptr : application.c_str(), cmd.data(), nullptr,
+                        nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
       return kProcessNotStarted;
     TKernelHandle process(pi.hProcess), thread(pi.hThread);
     thread.reset();  // only the process is waited for
@@ -81,7 +101,7 @@ class TRealProcesses : public IProcessStarter {
       if (r == WAIT_FAILED) return outcome(WaitForMultipleObjects(count, handles, FALSE, 0));
       if (r != WAIT_OBJECT_0 + count) return outcome(r);
       MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
           // The loop that asked to quit is further out: finish waiting, then hand it back.
           const int ended = outcome(WaitForMultipleObjects(count, handles, FALSE, left()));
@@ -89,7 +109,7 @@ class TRealProcesses : public IProcessStarter {
           return ended;
         }
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
       }
     }
   }
@@ -97,12 +117,12 @@ class TRealProcesses : public IProcessStarter {
 
 class TRealShell : public IShellOpener {
  public:
-  INT_PTR ShellExecute(HWND owner, const std::string& operation, const std::string& file,
-                       const std::string& parameters, const std::string& directory,
+  INT_PTR ShellExecute(HWND owner, const std::wstring& operation, const std::wstring& file,
+                       const std::wstring& parameters, const std::wstring& directory,
                        int showCommand) override {
-    auto orNull = [](const std::string& s) { return s.empty() ? nullptr : s.c_str(); };
+    auto orNull = [](const std::wstring& s) { return s.empty() ? nullptr : s.c_str(); };
     // shell32 is loaded on the first open, not at start; without it nothing opens.
-    const auto open = DllFunction<decltype(::ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    const auto open = DllFunction<decltype(::ShellExecuteW)>("shell32.dll", "ShellExecuteW");
     if (!open) return SE_ERR_DLLNOTFOUND;
     return reinterpret_cast<INT_PTR>(open(owner, orNull(operation), file.c_str(),
                                           orNull(parameters), orNull(directory), showCommand));
@@ -112,11 +132,13 @@ class TRealShell : public IShellOpener {
 class TRealClipboard : public IClipboard {
  public:
   bool SetText(const std::string& text) override {
-    TGlobalHandle mem(GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    const std::wstring wide = WideFrom(text);
+    const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    TGlobalHandle mem(GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!mem) return false;
     void* p = GlobalLock(mem.get());
     if (!p) return false;
-    std::memcpy(p, text.c_str(), text.size() + 1);
+    std::memcpy(p, wide.c_str(), bytes);
     GlobalUnlock(mem.get());
     // Another program may hold the clipboard for a moment.
     bool opened = false;
@@ -126,7 +148,8 @@ class TRealClipboard : public IClipboard {
     }
     if (!opened) return false;
     EmptyClipboard();
-    const bool ok = SetClipboardData(CF_TEXT, mem.get()) != nullptr;
+    // Wide: the system offers it in every other form, in the reader's code page.
+    const bool ok = SetClipboardData(CF_UNICODETEXT, mem.get()) != nullptr;
     if (ok) mem.release();  // the clipboard owns the memory once it has taken it
     CloseClipboard();
     return ok;
@@ -147,47 +170,48 @@ class TRealFileDialogs : public IFileDialogs {
   }
 
  private:
-  // "Name|*.ext|..." becomes the NUL-separated, double-NUL-ended list the dialog wants. A "|"
-  // can be the second byte of a double-byte character, which must stay.
-  static std::vector<char> FilterList(const std::string& filter) {
-    std::vector<char> out;
-    for (size_t i = 0; i < filter.size(); ++i) {
-      const char c = filter[i];
-      if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < filter.size()) {
-        out.push_back(c);
-        out.push_back(filter[++i]);
-      } else {
-        out.push_back(c == '|' ? '\0' : c);
-      }
-    }
-    out.push_back('\0');
-    out.push_back('\0');
+  // "Name|*.ext|..." becomes the NUL-separated, double-NUL-ended list the dialog wants.
+  static std::wstring FilterList(const std::string& filter) {
+    std::wstring out = WideFrom(filter);
+    for (wchar_t& c : out)
+      if (c == L'|') c = L'\0';
+    out.push_back(L'\0');
+    out.push_back(L'\0');
     return out;
   }
 
   static bool Run(bool save, HWND owner, const std::string& filter, const std::string& defaultExt,
-                  std::string& fileName, const std::string& title, const std::string& initialDir) {
-    std::vector<char> list = FilterList(filter);
-    std::vector<char> name(32768, '\0');
-    fileName.copy(name.data(), name.size() - 1);
-    OPENFILENAMEA ofn{};
+                  std::string& fileName, const std::string& title,
+                  const std::string& initialDir) {
+    const std::wstring list = FilterList(filter);
+    const std::wstring wideTitle = WideFrom(title), ext = WideFrom(defaultExt),
+                       wideDir = WideFrom(initialDir);
+    std::vector<wchar_t> name(32768, L'\0');
+    const std::wstring initial = WideFrom(fileName);
+    initial.copy(name.data(), name.size() - 1);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
-    ofn.lpstrFilter = filter.empty() ? nullptr : list.data();
+    ofn.lpstrFilter = filter.empty() ? nullptr : list.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = name.data();
     ofn.nMaxFile = static_cast<DWORD>(name.size());
-    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
-    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
-    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : wideTitle.c_str();
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : ext.c_str();
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : wideDir.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING;
     // comdlg32 is loaded with the first dialog, not at start.
     const auto run =
-        save ? DllFunction<decltype(::GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA")
-             : DllFunction<decltype(::GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+        save ? DllFunction<decltype(::GetSaveFileNameW)>("comdlg32.dll", "GetSaveFileNameW")
+             : DllFunction<decltype(::GetOpenFileNameW)>("comdlg32.dll", "GetOpenFileNameW");
     const BOOL ok = run && run(&ofn);
     if (!ok) return false;
-    fileName = name.data();
+    // The program keeps paths in code page 936: a name that it cannot hold would name another
+    // file, so such a choice counts as none.
+    bool exact = true;
+    const std::string chosen = NarrowFrom(name.data(), &exact);
+    if (!exact) return false;
+    fileName = chosen;
     return true;
   }
 };
@@ -212,6 +236,13 @@ TSeam<IClipboard, TRealClipboard> gClipboard;
 TSeam<IFileDialogs, TRealFileDialogs> gFileDialogs;
 
 }  // namespace
+
+INT_PTR IShellOpener::ShellExecute(HWND owner, const std::string& operation,
+                                   const std::string& file, const std::string& parameters,
+                                   const std::string& directory, int showCommand) {
+  return ShellExecute(owner, WideFrom(operation), WideFrom(file), WideFrom(parameters),
+                      WideFrom(directory), showCommand);
+}
 
 int IProcessStarter::RunAndWaitAtMost(const std::string& applicationPath,
                                       const std::string& commandLine, DWORD) {

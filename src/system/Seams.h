@@ -1,6 +1,7 @@
 // The few places where the program hands control to the user or to another program. Production
 // code always goes through these; tests install recording versions to answer a dialog or to see a
-// command line. Registry, files, processes and windows are never faked.
+// command line. Registry, files, processes and windows are never faked. Narrow text here is code
+// page 936, as everywhere in the program; the real ones hand it to the system wide.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,7 @@
 class IMessageBoxes {
  public:
   virtual ~IMessageBoxes() = default;
-  // MessageBoxA; returns the button id (IDYES, IDNO, IDOK ...).
+  // MessageBoxW; returns the button id (IDYES, IDNO, IDOK ...).
   virtual int Show(HWND owner, const std::string& text, const std::string& caption, UINT flags) = 0;
 };
 
@@ -19,7 +20,7 @@ class IProcessStarter {
   virtual ~IProcessStarter() = default;
   // WinExec; returns its result (greater than 31 on success).
   virtual UINT WinExec(const std::string& commandLine, UINT showCommand) = 0;
-  // CreateProcessA without special flags, then waits for the process to end while letting the
+  // CreateProcessW without special flags, then waits for the process to end while letting the
   // calling thread's window messages run. Returns false when the process could not be started.
   virtual bool RunAndWait(const std::string& applicationPath, const std::string& commandLine) = 0;
   // As RunAndWait, but stops waiting after `timeoutMs` (the process runs on). Returns one of
@@ -41,10 +42,14 @@ constexpr int kProcessStopped = 3;
 class IShellOpener {
  public:
   virtual ~IShellOpener() = default;
-  // ShellExecuteA; returns its result as an integer (greater than 32 on success).
-  virtual INT_PTR ShellExecute(HWND owner, const std::string& operation, const std::string& file,
-                               const std::string& parameters, const std::string& directory,
+  // ShellExecuteW; returns its result as an integer (greater than 32 on success). Wide, so that a
+  // file named by the system opens whatever its name.
+  virtual INT_PTR ShellExecute(HWND owner, const std::wstring& operation, const std::wstring& file,
+                               const std::wstring& parameters, const std::wstring& directory,
                                int showCommand) = 0;
+  INT_PTR ShellExecute(HWND owner, const std::string& operation, const std::string& file,
+                       const std::string& parameters, const std::string& directory,
+                       int showCommand);
 };
 
 class IClipboard {

@@ -7,6 +7,7 @@
 
 #include "system/DllFunction.h"
 #include "system/Handles.h"
+#include "system/Text.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ std::string::size_type LastCharStart(const std::string& text) {
   std::string::size_type last = std::string::npos;
   for (std::string::size_type i = 0; i < text.size(); ++i) {
     last = i;
-    if (IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) ++i;
+    if (IsNarrowLeadByte(text[i]) && i + 1 < text.size()) ++i;
   }
   return last;
 }
@@ -33,31 +34,39 @@ std::string TwoDigits(int n) {
 
 }  // namespace
 
+std::wstring GetWindowsDirW() {
+  wchar_t buf[MAX_PATH] = {};
+  const UINT n = GetWindowsDirectoryW(buf, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return L"";
+  return IncludeTrailingBackslash(std::wstring(buf, n));
+}
+
 std::string GetWindowsDir() {
-  char buf[128] = {};
-  const UINT n = GetWindowsDirectoryA(buf, sizeof buf);
-  if (n == 0 || n >= sizeof buf) return "";
-  return IncludeTrailingBackslash(std::string(buf));
+  return NarrowFrom(GetWindowsDirW());
+}
+
+std::wstring GetTempDirW() {
+  wchar_t buf[MAX_PATH + 1] = {};
+  const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
+  if (n == 0 || n >= MAX_PATH + 1) return L"";
+  return IncludeTrailingBackslash(std::wstring(buf, n));
 }
 
 std::string GetTempDir() {
-  char buf[261] = {};
-  const DWORD n = GetTempPathA(sizeof buf, buf);
-  if (n == 0 || n >= sizeof buf) return "";
-  return IncludeTrailingBackslash(std::string(buf));
+  return NarrowFrom(GetTempDirW());
 }
 
-std::string GetSpecialFolder(int csidl) {
+std::wstring GetSpecialFolderW(int csidl) {
   // shell32 is loaded on the first folder asked for, not at start.
   const auto location = DllFunction<decltype(::SHGetSpecialFolderLocation)>(
       "shell32.dll", "SHGetSpecialFolderLocation");
   const auto toPath =
-      DllFunction<decltype(::SHGetPathFromIDListA)>("shell32.dll", "SHGetPathFromIDListA");
+      DllFunction<decltype(::SHGetPathFromIDListW)>("shell32.dll", "SHGetPathFromIDListW");
   const auto getMalloc = DllFunction<decltype(::SHGetMalloc)>("shell32.dll", "SHGetMalloc");
-  if (!location || !toPath || !getMalloc) return "";
+  if (!location || !toPath || !getMalloc) return L"";
   LPITEMIDLIST pidl = nullptr;
-  if (location(nullptr, csidl, &pidl) != S_OK || !pidl) return "";
-  char buf[261] = {};
+  if (location(nullptr, csidl, &pidl) != S_OK || !pidl) return L"";
+  wchar_t buf[MAX_PATH + 1] = {};
   const BOOL ok = toPath(pidl, buf);
   // The shell's own allocator, which every system since Windows 95 provides.
   IMalloc* malloc = nullptr;
@@ -65,7 +74,11 @@ std::string GetSpecialFolder(int csidl) {
     malloc->Free(pidl);
     malloc->Release();
   }
-  return ok ? std::string(buf) : std::string();
+  return ok ? std::wstring(buf) : std::wstring();
+}
+
+std::string GetSpecialFolder(int csidl) {
+  return NarrowFrom(GetSpecialFolderW(csidl));
 }
 
 std::string FormatDatePart(const SYSTEMTIME& t, int selector) {
@@ -94,7 +107,11 @@ std::string GetDatePart(int selector) {
 }
 
 int GetFileSizeOf(const std::string& path) {
-  const TKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  return GetFileSizeOf(WideFrom(path));
+}
+
+int GetFileSizeOf(const std::wstring& path) {
+  const TKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return 0;
   const DWORD low = GetFileSize(file.get(), nullptr);
@@ -105,7 +122,7 @@ int GetFileSizeOf(const std::string& path) {
 
 bool SetTokenPrivilege(HANDLE token, const std::string& privilege, bool enable) {
   LUID luid{};
-  if (!LookupPrivilegeValueA(nullptr, privilege.c_str(), &luid)) return false;
+  if (!LookupPrivilegeValueW(nullptr, WideFrom(privilege).c_str(), &luid)) return false;
   TOKEN_PRIVILEGES tp{};
   tp.PrivilegeCount = 1;
   tp.Privileges[0].Luid = luid;
@@ -178,16 +195,27 @@ std::string IncludeTrailingBackslash(const std::string& path) {
   return path + "\\";
 }
 
+std::wstring IncludeTrailingBackslash(const std::wstring& path) {
+  if (path.empty() || path.back() == L'\\') return path;
+  return path + L"\\";
+}
+
 std::string ExcludeTrailingBackslash(const std::string& path) {
   std::string s = path;
   while (EndsWithBackslash(s)) s.pop_back();
   return s;
 }
 
+std::wstring ExcludeTrailingBackslash(const std::wstring& path) {
+  std::wstring s = path;
+  while (!s.empty() && s.back() == L'\\') s.pop_back();
+  return s;
+}
+
 std::string::size_type LastDelimiter(const std::string& text, const std::string& delimiters) {
   std::string::size_type found = std::string::npos;
   for (std::string::size_type i = 0; i < text.size(); ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
+    if (IsNarrowLeadByte(text[i]) && i + 1 < text.size()) {
       ++i;  // the second byte of a double-byte character is never a delimiter
       continue;
     }
@@ -197,12 +225,20 @@ std::string::size_type LastDelimiter(const std::string& text, const std::string&
 }
 
 bool DirectoryExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  return DirectoryExists(WideFrom(path));
+}
+
+bool DirectoryExists(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesA(path.c_str());
+  return FileExists(WideFrom(path));
+}
+
+bool FileExists(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -211,28 +247,50 @@ std::string ExtractFilePath(const std::string& path) {
   return i == std::string::npos ? std::string() : path.substr(0, i + 1);
 }
 
+std::wstring ExtractFilePath(const std::wstring& path) {
+  const auto i = path.find_last_of(L"\\:");
+  return i == std::wstring::npos ? std::wstring() : path.substr(0, i + 1);
+}
+
 std::string ExtractFileName(const std::string& path) {
   const auto i = LastDelimiter(path, "\\:");
   return i == std::string::npos ? path : path.substr(i + 1);
 }
 
-std::string ExeFileName() {
-  std::vector<char> buf(MAX_PATH);
+std::wstring ExtractFileName(const std::wstring& path) {
+  const auto i = path.find_last_of(L"\\:");
+  return i == std::wstring::npos ? path : path.substr(i + 1);
+}
+
+std::wstring ExeFileNameW() {
+  std::vector<wchar_t> buf(MAX_PATH);
   for (;;) {
-    const DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
-    if (n == 0) return "";
-    if (n < buf.size() - 1) return std::string(buf.data(), n);
+    const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+    if (n == 0) return L"";
+    if (n < buf.size() - 1) return std::wstring(buf.data(), n);
     buf.resize(buf.size() * 2);
   }
 }
 
-std::string AnsiUpperCase(const std::string& text) {
-  std::string s = text;
-  // CharUpperBuffA knows the code page's double-byte characters and leaves their bytes alone.
-  if (!s.empty()) CharUpperBuffA(s.data(), static_cast<DWORD>(s.size()));
+std::string ExeFileName() {
+  return NarrowFrom(ExeFileNameW());
+}
+
+std::wstring WideUpperCase(const std::wstring& text) {
+  std::wstring s = text;
+  if (!s.empty()) CharUpperBuffW(s.data(), static_cast<DWORD>(s.size()));
   return s;
+}
+
+std::string AnsiUpperCase(const std::string& text) {
+  // Through wide text: the bytes of a double-byte character are never taken for letters.
+  return NarrowFrom(WideUpperCase(WideFrom(text)));
 }
 
 bool SameText(const std::string& a, const std::string& b) {
   return a.size() == b.size() && AnsiUpperCase(a) == AnsiUpperCase(b);
+}
+
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() && WideUpperCase(a) == WideUpperCase(b);
 }

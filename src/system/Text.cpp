@@ -32,3 +32,7 @@ std::string NarrowFrom(std::wstring_view text, bool* exact, UINT codePage) {
 std::string Utf8From(std::wstring_view text) {
   return NarrowFrom(text, nullptr, CP_UTF8);
 }
+
+bool IsNarrowLeadByte(char byte) {
+  return IsDBCSLeadByteEx(kNarrowCodePage, static_cast<BYTE>(byte)) != FALSE;
+}

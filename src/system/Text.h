@@ -8,8 +8,16 @@
 #include <string>
 #include <string_view>
 
-// The code page of the program's narrow text: the one the ANSI system calls use.
-inline constexpr UINT kNarrowCodePage = CP_ACP;
+// The code page of every narrow text the program holds: its own texts (the compiler writes the
+// literals in it), config.ini, and whatever it builds from them. Never the system's code page,
+// which differs from one Windows to the next: text crosses to the system wide (the W functions),
+// converted here, so the program reads the same on every Windows. A name from the system that
+// this code page cannot hold is kept wide from the system call to the screen and to the action.
+inline constexpr UINT kNarrowCodePage = 936;
+
+// True when `byte` starts a double-byte character of narrow text (its second byte may look like
+// "\" or "|").
+bool IsNarrowLeadByte(char byte);
 
 std::wstring WideFrom(std::string_view text, UINT codePage = kNarrowCodePage);
 // `exact`, when given, is set to false if a character could not be held (it is never set to true,

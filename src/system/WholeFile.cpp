@@ -3,9 +3,14 @@
 #include <windows.h>
 
 #include "system/Handles.h"
+#include "system/Text.h"
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes, bool mustBeNew) {
-  TKernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+  return WriteWholeFile(WideFrom(path), bytes, mustBeNew);
+}
+
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes, bool mustBeNew) {
+  TKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
                                  mustBeNew ? CREATE_NEW : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                  nullptr));
   if (!file) return false;
@@ -16,6 +21,6 @@ bool WriteWholeFile(const std::string& path, std::string_view bytes, bool mustBe
   ok = FlushFileBuffers(file.get()) && ok;
   // Closed here by hand: a failed close can lose written data, and that must count.
   ok = CloseHandle(file.release()) && ok;
-  if (!ok) DeleteFileA(path.c_str());
+  if (!ok) DeleteFileW(path.c_str());
   return ok;
 }

@@ -8,3 +8,4 @@
 // and false returned, so a half-written file is never mistaken for a whole one. With `mustBeNew`
 // an existing name, a link included, is refused and left as it is: nothing is written through it.
 bool WriteWholeFile(const std::string& path, std::string_view bytes, bool mustBeNew = false);
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes, bool mustBeNew = false);

@@ -2,24 +2,24 @@
 
 namespace {
 
-bool IsBlankTitle(const char* title) {
-  for (const char* c = title; *c; ++c)
-    if (static_cast<unsigned char>(*c) > ' ') return false;
+bool IsBlankTitle(const wchar_t* title) {
+  for (const wchar_t* c = title; *c; ++c)
+    if (*c > L' ') return false;
   return true;
 }
 
 HICON ClassIconOf(HWND window) {
-  return reinterpret_cast<HICON>(GetClassLongPtrA(window, GCLP_HICON));
+  return reinterpret_cast<HICON>(GetClassLongPtrW(window, GCLP_HICON));
 }
 
 BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
   // The system calls this: nothing may escape into its frames.
   try {
-    if (!(GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE)) return TRUE;
-    char className[100] = "";
-    char title[100] = "";
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
+    if (!(GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE)) return TRUE;
+    wchar_t className[100] = L"";
+    wchar_t title[100] = L"";
+    GetClassNameW(window, className, 100);
+    GetWindowTextW(window, title, 100);
     if (IsBlankTitle(title)) return TRUE;
     TWindowEntry entry;
     entry.Window = window;
@@ -49,7 +49,7 @@ DWORD WindowProcessId(HWND window) {
 HICON GetWindowIcon(HWND window) {
   for (WPARAM kind : {ICON_SMALL, ICON_BIG}) {
     DWORD_PTR icon = 0;
-    if (!SendMessageTimeoutA(window, WM_GETICON, kind, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
+    if (!SendMessageTimeoutW(window, WM_GETICON, kind, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK,
                              kIconQueryTimeoutMs, &icon))
       break;  // not answering: do not wait a second time
     if (icon) return reinterpret_cast<HICON>(icon);

@@ -9,8 +9,8 @@
 
 struct TWindowEntry {
   HWND Window = nullptr;
-  std::string Title;          // as read, not trimmed; at most 99 characters
-  std::string ClassName;      // at most 99 characters
+  std::wstring Title;         // as read, not trimmed; at most 99 characters
+  std::wstring ClassName;     // at most 99 characters
   HICON ClassIcon = nullptr;  // the window class's icon (the class's own, not a copy)
 };
 

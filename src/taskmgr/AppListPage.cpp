@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "system/ProcessQuery.h"
+#include "system/Text.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/KeyedRows.h"
 
@@ -97,7 +98,7 @@ void TAppListTab::UpdateRow(int row, TWindowEntry& seen, bool askIcon) {
   // A program that changes its title or its class's icon may well show another icon too.
   askIcon = askIcon || titleChanged || record.ClassIcon != seen.ClassIcon;
   static_cast<TWindowEntry&>(record) = std::move(seen);
-  if (titleChanged) TaskListView.SetItemCaption(row, record.Title);
+  if (titleChanged) TaskListView.SetItemCaptionW(row, record.Title);
   const int slot = record.ImageIndex;
   if (askIcon && ShowIconOf(record)) {
     if (record.ImageIndex != slot)
@@ -112,8 +113,8 @@ void TAppListTab::AppendRow(TWindowEntry& seen) {
   static_cast<TWindowEntry&>(*record) = std::move(seen);
   ShowIconOf(*record);
   // The row takes the record only when it exists; a failed insert frees it, and its slot, here.
-  if (TaskListView.AddItem(record->Title, {kTaskRunningText}, record->ImageIndex,
-                           reinterpret_cast<LPARAM>(record.get())) >= 0)
+  if (TaskListView.AddItemW(record->Title, {WideFrom(kTaskRunningText)}, record->ImageIndex,
+                            reinterpret_cast<LPARAM>(record.get())) >= 0)
     record.release();
   else if (record->ImageIndex >= 0)
     freeSlots_.push_back(record->ImageIndex);
@@ -152,7 +153,7 @@ void TAppListTab::BtnCloseWindowClick() {
   Guarded([&] {
     if (IsSharedProcessWindowClass(record->ClassName)) {
       // The shell and the browser own many such windows: end the task, not all of them.
-      if (IsWindow(record->Window)) PostMessageA(record->Window, WM_CLOSE, 0, 0);
+      if (IsWindow(record->Window)) PostMessageW(record->Window, WM_CLOSE, 0, 0);
       return;
     }
     const DWORD processId = WindowProcessId(record->Window);

@@ -8,7 +8,7 @@ constexpr int kPanelWidth = 260, kPanelHeight = 90, kGroupWidth = 280, kGroupHei
 // A panel with lowered inner and outer bevels: a two-pixel sunken edge around its inside.
 void Lower(TPanel& panel) {
   HWND h = panel.Handle();
-  SetWindowLongA(h, GWL_EXSTYLE, GetWindowLongA(h, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
+  SetWindowLongW(h, GWL_EXSTYLE, GetWindowLongW(h, GWL_EXSTYLE) | WS_EX_CLIENTEDGE);
   SetWindowPos(h, nullptr, 0, 0, 0, 0,
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }

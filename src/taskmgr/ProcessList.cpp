@@ -5,8 +5,8 @@
 #include "system/SysUtils.h"
 
 namespace {
-bool IsIdleName(const std::string& name) {
-  return name == kIdleProcessName || name == "System Idle Process";
+bool IsIdleName(const std::wstring& name) {
+  return name == kIdleProcessName || name == L"System Idle Process";
 }
 }  // namespace
 
@@ -55,12 +55,12 @@ TProcessFolders::TProcessFolders(const std::vector<TProcInfo>& processes) {
     if (!IsIdleName(p.ImageName)) folders_.Add(p.ProcessId, p.ImageName);
 }
 
-std::string TProcessFolders::FolderOf(const TProcInfo& p) const {
+std::wstring TProcessFolders::FolderOf(const TProcInfo& p) const {
   if (IsIdleName(p.ImageName)) return p.ImageName;
   return folders_.FolderOf(p.ProcessId, p.ImageName);
 }
 
-std::string GetProcessFolder(const std::string& imageName) {
+std::wstring GetProcessFolder(const std::wstring& imageName) {
   if (IsIdleName(imageName)) return imageName;
   std::vector<TProcessEntry> list;
   if (!QueryProcessList(list)) return {};

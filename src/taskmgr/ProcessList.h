@@ -10,13 +10,14 @@
 #include "system/ProcessQuery.h"
 
 struct TProcInfo {
-  std::string ImageName;  // file name only; "System Idle" for the nameless entry
+  std::wstring ImageName;  // file name only, as the system gives it; "System Idle" for the
+                           // nameless entry
   DWORD ProcessId = 0;
   unsigned long long MemoryKB = 0;    // working set in KB, rounded to the nearest
   unsigned long long CpuSeconds = 0;  // user + kernel time in whole seconds
 };
 
-inline constexpr char kIdleProcessName[] = "System Idle";
+inline constexpr wchar_t kIdleProcessName[] = L"System Idle";
 
 // The system's process list with each process's working set; the nameless entry becomes the
 // idle entry. False, with `out` untouched, when the list cannot be read.
@@ -32,11 +33,11 @@ class TProcessFolders {
  public:
   explicit TProcessFolders(const std::vector<TProcInfo>& processes);
   // Ends in "\"; the idle entry's folder is its name; "" when not found.
-  std::string FolderOf(const TProcInfo& process) const;
+  std::wstring FolderOf(const TProcInfo& process) const;
 
  private:
   TProgramFolders folders_;
 };
 
 // The folder of a single image name (a lookup over all processes).
-std::string GetProcessFolder(const std::string& imageName);
+std::wstring GetProcessFolder(const std::wstring& imageName);

@@ -6,6 +6,7 @@
 
 #include "system/Seams.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 #include "toolkit/Guarded.h"
 #include "toolkit/KeyedRows.h"
 #include "toolkit/StatusBar.h"
@@ -25,9 +26,9 @@ TListViewOptions ProcessListOptions() {
   return o;
 }
 
-std::vector<std::string> RowTexts(const TProcInfo& p, const std::string& folder) {
-  return {std::to_string(p.ProcessId), FormatCpuTime(p.CpuSeconds), FormatMemory(p.MemoryKB),
-          folder};
+std::vector<std::wstring> RowTexts(const TProcInfo& p, const std::wstring& folder) {
+  return {std::to_wstring(p.ProcessId), WideFrom(FormatCpuTime(p.CpuSeconds)),
+          WideFrom(FormatMemory(p.MemoryKB)), folder};
 }
 }  // namespace
 
@@ -89,14 +90,14 @@ void TProcessTab::ApplySnapshot(const std::vector<TProcInfo>& snapshot) {
       [](const TProcInfo& p) { return p.ProcessId; },
       [&](int row, const TProcInfo& p) {
         // An id reused by another program is a different process: its row goes.
-        if (p.ImageName != procListView.Caption(row)) return false;
+        if (p.ImageName != procListView.CaptionW(row)) return false;
         const auto texts = RowTexts(p, folders.FolderOf(p));
         for (int i = 0; i < 4; ++i)
-          if (procListView.SubItem(row, i) != texts[i]) procListView.SetSubItem(row, i, texts[i]);
+          if (procListView.SubItemW(row, i) != texts[i]) procListView.SetSubItemW(row, i, texts[i]);
         return true;
       },
       [&](const TProcInfo& p) {
-        procListView.AddItem(p.ImageName, RowTexts(p, folders.FolderOf(p)));
+        procListView.AddItemW(p.ImageName, RowTexts(p, folders.FolderOf(p)));
       });
 }
 
@@ -105,7 +106,7 @@ void TProcessTab::BtnEndProcClick() {
     const int row = procListView.SelectedIndex();
     if (row < 0) return;
     const std::string idText = procListView.SubItem(row, 0);
-    const std::string name = procListView.Caption(row);
+    const std::wstring name = procListView.CaptionW(row);
     if (Seams::MessageBoxes().Show(host_.MainWindow(), kEndProcessWarning, kEndProcessCaption,
                                    MB_YESNO | MB_ICONWARNING) != IDYES)
       return;
@@ -120,9 +121,8 @@ void TProcessTab::BtnEndProcClick() {
 void TProcessTab::procListViewDblClick() {
   const int row = procListView.SelectedIndex();
   if (row < 0) return;
-  const std::string folder = ExtractFilePath(procListView.SubItem(row, 3));
-  // The idle entry has no folder; "?" stands for characters the code page cannot hold, so such
-  // a text names no real folder.
-  if (folder.empty() || folder.find_first_of("?*") != std::string::npos) return;
-  Seams::Shell().ShellExecute(host_.MainWindow(), "open", folder, "", "", SW_SHOWNORMAL);
+  const std::wstring folder = ExtractFilePath(procListView.SubItemW(row, 3));
+  // The idle entry has no folder; a wildcard names no one folder.
+  if (folder.empty() || folder.find_first_of(L"?*") != std::wstring::npos) return;
+  Seams::Shell().ShellExecute(host_.MainWindow(), L"open", folder, L"", L"", SW_SHOWNORMAL);
 }

@@ -1,11 +1,11 @@
 #include "taskmgr/WindowList.h"
 
-bool IsSharedProcessWindowClass(const std::string& className) {
-  return className == "IEFrame" || className == "CabinetWClass";
+bool IsSharedProcessWindowClass(const std::wstring& className) {
+  return className == L"IEFrame" || className == L"CabinetWClass";
 }
 
 bool TAcceptWindow::operator()(const TWindowEntry& window) {
-  if (window.ClassName == "Progman") return false;
+  if (window.ClassName == L"Progman") return false;
   if (IsSharedProcessWindowClass(window.ClassName)) return true;
   return processes_.insert(WindowProcessId(window.Window)).second;
 }

@@ -17,7 +17,7 @@ struct TWinInfo : TWindowEntry {
 };
 
 // Browser and folder windows: several share one process, and each is a task of its own.
-bool IsSharedProcessWindowClass(const std::string& className);
+bool IsSharedProcessWindowClass(const std::wstring& className);
 
 // Decides, during one refresh, which windows get a row: never the desktop, always browser and
 // folder windows, otherwise the first window of each process.

@@ -71,7 +71,7 @@ void TTempCleanPage::ClearLines() {
   Synchronize([this] { MemoTmpFile.Clear(); });
 }
 
-void TTempCleanPage::AddLine(const std::string& line) {
+void TTempCleanPage::AddLine(const std::wstring& line) {
   feed_.AddLine(line);
 }
 

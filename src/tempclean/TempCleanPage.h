@@ -42,7 +42,7 @@ class TTempCleanPage : private ITmpCleanView {
  private:
   void SetRunning(bool running) override;
   void ClearLines() override;
-  void AddLine(const std::string& line) override;
+  void AddLine(const std::wstring& line) override;
   void SetStatus(const std::string& text) override;
   void Pulse() override;
   void ShowButtons(bool running);

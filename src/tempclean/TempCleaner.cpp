@@ -6,20 +6,21 @@
 #include "system/FolderLinks.h"
 #include "system/ProtectedFolders.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 #include "tempclean/UrlCache.h"
 #include "system/Handles.h"
 
 namespace {
 
-bool HasTmpExtension(const char* name) {
-  const char* dot = std::strrchr(name, '.');
-  if (!dot || std::strlen(dot) != 4) return false;
-  char ext[5] = {};
+bool HasTmpExtension(const wchar_t* name) {
+  const wchar_t* dot = std::wcsrchr(name, L'.');
+  if (!dot || std::wcslen(dot) != 4) return false;
+  wchar_t ext[5] = {};
   for (int i = 0; i < 4; ++i) {
-    const char c = dot[i];
-    ext[i] = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    const wchar_t c = dot[i];
+    ext[i] = (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
   }
-  return std::strcmp(ext, ".log") == 0 || std::strcmp(ext, ".tmp") == 0;
+  return std::wcscmp(ext, L".log") == 0 || std::wcscmp(ext, L".tmp") == 0;
 }
 
 // A routine that fails as a whole is skipped; the job goes on with its next step.
@@ -32,17 +33,17 @@ void RunStep(TStep&& step) {
 }
 
 // A step's starting folder that is itself a link may lead anywhere: it is not entered.
-bool IsLinkFolder(const std::string& folder) {
-  const std::string f = ExcludeTrailingBackslash(folder);
+bool IsLinkFolder(const std::wstring& folder) {
+  const std::wstring f = ExcludeTrailingBackslash(folder);
   if (f.size() <= 3) return false;  // a drive root is no link
-  const DWORD attr = GetFileAttributesA(f.c_str());
+  const DWORD attr = GetFileAttributesW(f.c_str());
   return attr != INVALID_FILE_ATTRIBUTES && IsLinkEntry(f, attr);
 }
 
 // After a successful delete call. Another program holding the file open (shared for deletion)
 // keeps it: Wine lists it as before, Windows refuses to open it (access denied) until it is closed.
-bool StillThere(const std::string& path) {
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+bool StillThere(const std::wstring& path) {
+  if (GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
   const DWORD error = GetLastError();
   return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
 }
@@ -50,27 +51,35 @@ bool StillThere(const std::string& path) {
 }  // namespace
 
 template <class THandler>
-void TTempCleaner::ListFolder(const std::string& folder, THandler&& handle) {
-  const std::string dir = IncludeTrailingBackslash(folder);
+void TTempCleaner::ListFolder(const std::wstring& folder, THandler&& handle) {
+  const std::wstring dir = IncludeTrailingBackslash(folder);
   if (!DirectoryExists(dir)) return;
-  WIN32_FIND_DATAA fd;
-  TFindHandle find(FindFirstFileA((dir + "*.*").c_str(), &fd));
+  WIN32_FIND_DATAW fd;
+  TFindHandle find(FindFirstFileW((dir + L"*.*").c_str(), &fd));
   if (!find) return;
   do {
     view_.Pulse();  // before the stop test: a stop made while reports are shown counts here
     if (TmpCleanState.TmpCleanStopped) break;
-    if (std::strcmp(fd.cFileName, ".") == 0 || std::strcmp(fd.cFileName, "..") == 0) continue;
+    if (std::wcscmp(fd.cFileName, L".") == 0 || std::wcscmp(fd.cFileName, L"..") == 0) continue;
     try {
       handle(dir + fd.cFileName, fd);
     } catch (...) {
       // One entry's failure never ends the listing.
     }
-  } while (FindNextFileA(find.get(), &fd));
+  } while (FindNextFileW(find.get(), &fd));
   if (TmpCleanState.TmpCleanLastStep) WriteSummary();
 }
 
 void TTempCleaner::CleanTmpDir(const std::string& folder) {
-  ListFolder(folder, [this](const std::string& path, const WIN32_FIND_DATAA& fd) {
+  CleanTmpDir(WideFrom(folder));
+}
+
+void TTempCleaner::CleanTmpFilesByExt(const std::string& folder, bool descend) {
+  CleanTmpFilesByExt(WideFrom(folder), descend);
+}
+
+void TTempCleaner::CleanTmpDir(const std::wstring& folder) {
+  ListFolder(folder, [this](const std::wstring& path, const WIN32_FIND_DATAW& fd) {
     const DWORD attr = fd.dwFileAttributes;
     if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) return CleanFile(path, attr);
     if (IsLinkEntry(path, attr)) {
@@ -78,13 +87,13 @@ void TTempCleaner::CleanTmpDir(const std::string& folder) {
       return;
     }
     CleanTmpDir(path);
-    if (DirectoryExists(path)) RemoveDirectoryA(path.c_str());
+    if (DirectoryExists(path)) RemoveDirectoryW(path.c_str());
     if (DirectoryExists(path)) CleanTmpDir(path);
   });
 }
 
-void TTempCleaner::CleanTmpFilesByExt(const std::string& folder, bool descend) {
-  ListFolder(folder, [this, descend](const std::string& path, const WIN32_FIND_DATAA& fd) {
+void TTempCleaner::CleanTmpFilesByExt(const std::wstring& folder, bool descend) {
+  ListFolder(folder, [this, descend](const std::wstring& path, const WIN32_FIND_DATAW& fd) {
     const DWORD attr = fd.dwFileAttributes;
     if (attr & FILE_ATTRIBUTE_DIRECTORY) {
       if (descend && !IsLinkEntry(path, attr)) CleanTmpFilesByExt(path, true);
@@ -94,15 +103,15 @@ void TTempCleaner::CleanTmpFilesByExt(const std::string& folder, bool descend) {
   });
 }
 
-void TTempCleaner::CleanFile(const std::string& path, DWORD attributes) {
+void TTempCleaner::CleanFile(const std::wstring& path, DWORD attributes) {
   const bool link = IsLinkEntry(path, attributes);
   // Removing a link frees nothing of the file it leads to, whose size a read would give.
   const unsigned long size = link ? 0 : static_cast<unsigned int>(GetFileSizeOf(path));
   const bool removed =
-      link ? RemoveLinkEntry(path, attributes) : DeleteFileA(path.c_str()) != FALSE;
+      link ? RemoveLinkEntry(path, attributes) : DeleteFileW(path.c_str()) != FALSE;
   // The delete call must have succeeded: the existence test alone cannot see a path of MAX_PATH
-  // or more, or a name that does not survive the code page, and would call such files deleted.
-  // A file the call marked for deletion but that is still there is not gone either.
+  // or more, and would call such files deleted. A file the call marked for deletion but that is
+  // still there is not gone either.
   TTmpCleanTotals totals;
   if (!removed || StillThere(path)) {
     view_.AddLine(TmpInUseLine(path));
@@ -116,8 +125,8 @@ void TTempCleaner::CleanFile(const std::string& path, DWORD attributes) {
 
 void TTempCleaner::WriteSummary() {
   const std::string summary = TmpSummaryText(TmpCleanState.TotalsForSummary());
-  view_.AddLine("");
-  view_.AddLine(summary);
+  view_.AddLine(L"");
+  view_.AddLine(WideFrom(summary));
   view_.SetStatus(summary);
 }
 
@@ -128,22 +137,22 @@ void RunTmpCleanJob(ITmpCleanView& view) {
     TmpCleanState.Reset();
     view.SetRunning(true);
     view.ClearLines();
-    view.AddLine(kTmpCleanStartLine);
+    view.AddLine(WideFrom(kTmpCleanStartLine));
     TTempCleaner cleaner(view);
-    const std::string windows = GetWindowsDir();
+    const std::wstring windows = GetWindowsDirW();
     // Without the Windows folder, "Temp" alone would name a folder under the current one.
-    if (!windows.empty() && !IsLinkFolder(windows + "Temp"))
-      RunStep([&] { cleaner.CleanTmpDir(windows + "Temp"); });
+    if (!windows.empty() && !IsLinkFolder(windows + L"Temp"))
+      RunStep([&] { cleaner.CleanTmpDir(windows + L"Temp"); });
     RunStep([&] {
-      const std::string temp = GetTempDir();
+      const std::wstring temp = GetTempDirW();
       if (!IsTempFolderTooWide(temp) && !IsLinkFolder(temp)) cleaner.CleanTmpDir(temp);
     });
-    RunStep([&] { cleaner.CleanTmpFilesByExt("C:\\", false); });
+    RunStep([&] { cleaner.CleanTmpFilesByExt(std::wstring(L"C:\\"), false); });
     if (!windows.empty() && !IsLinkFolder(windows))
       RunStep([&] { cleaner.CleanTmpFilesByExt(windows, true); });
     TmpCleanState.TmpCleanLastStep = true;
-    if (!windows.empty() && !IsLinkFolder(windows + "Temp"))
-      RunStep([&] { cleaner.CleanTmpFilesByExt(windows + "Temp", false); });
+    if (!windows.empty() && !IsLinkFolder(windows + L"Temp"))
+      RunStep([&] { cleaner.CleanTmpFilesByExt(windows + L"Temp", false); });
     if (CleanUrlCacheToo) RunStep(DeleteUrlCacheEntries);
   } catch (...) {
     // The buttons are put back below whatever happened.
@@ -159,6 +168,10 @@ std::string RequestTmpCleanStop() {
   return TmpSummaryText(TmpCleanState.TotalsForSummary());
 }
 
-bool IsTempFolderTooWide(const std::string& folder) {
+bool IsTempFolderTooWide(const std::wstring& folder) {
   return folder.empty() || IsProtectedFolder(folder, true);
+}
+
+bool IsTempFolderTooWide(const std::string& folder) {
+  return IsTempFolderTooWide(WideFrom(folder));
 }

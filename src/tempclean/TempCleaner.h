@@ -15,7 +15,8 @@ class ITmpCleanView {
   // running: the start button disabled and the stop button enabled; otherwise the reverse.
   virtual void SetRunning(bool running) = 0;
   virtual void ClearLines() = 0;
-  virtual void AddLine(const std::string& line) = 0;
+  // Wide: a line names a file as the system does.
+  virtual void AddLine(const std::wstring& line) = 0;
   virtual void SetStatus(const std::string& text) = 0;
   // Called before every folder entry, where no file is half reported: a view that gathers
   // reports may hand them over here.
@@ -30,15 +31,18 @@ class TTempCleaner {
  public:
   explicit TTempCleaner(ITmpCleanView& view) : view_(view) {}
   // Every file of the folder tree; subfolders are emptied and removed, the folder itself stays.
+  // Folders are walked by the names the file system gives, so every name is reached.
+  void CleanTmpDir(const std::wstring& folder);
   void CleanTmpDir(const std::string& folder);
   // Only files whose extension is ".log" or ".tmp" in any letter case; subfolders are entered
   // only with `descend` and never removed.
+  void CleanTmpFilesByExt(const std::wstring& folder, bool descend);
   void CleanTmpFilesByExt(const std::string& folder, bool descend);
 
  private:
   template <class THandler>
-  void ListFolder(const std::string& folder, THandler&& handle);
-  void CleanFile(const std::string& path, DWORD attributes);
+  void ListFolder(const std::wstring& folder, THandler&& handle);
+  void CleanFile(const std::wstring& path, DWORD attributes);
   void WriteSummary();
 
   ITmpCleanView& view_;
@@ -58,6 +62,7 @@ std::string RequestTmpCleanStop();
 // application-data, Start menu, Favorites, Program Files and Common Files folders and the like,
 // or a folder holding one of them), the temporary folder itself excepted. (A program started from
 // inside the temporary folder does not stop the cleaning: its running file cannot be deleted and
-// simply stays.) GetTempPathA falls back to the profile or the Windows folder (the current folder
+// simply stays.) GetTempPathW falls back to the profile or the Windows folder (the current folder
 // on Windows 9x) when TMP and TEMP are not set.
+bool IsTempFolderTooWide(const std::wstring& folder);
 bool IsTempFolderTooWide(const std::string& folder);

@@ -2,9 +2,9 @@
 
 #include "toolkit/Sync.h"
 
-void TTmpCleanFeed::AddLine(const std::string& line) {
+void TTmpCleanFeed::AddLine(const std::wstring& line) {
   std::lock_guard<std::mutex> hold(lock_);
-  if (lineCount_ > 0) lines_ += "\r\n";
+  if (lineCount_ > 0) lines_ += L"\r\n";
   lines_ += line;
   ++lineCount_;
 }
@@ -43,7 +43,8 @@ void TTmpCleanFeed::Flush() {
 }
 
 void TTmpCleanFeed::Drain() {
-  std::string lines, status;
+  std::wstring lines;
+  std::string status;
   int count;
   bool haveStatus;
   {
@@ -56,5 +57,5 @@ void TTmpCleanFeed::Drain() {
     haveStatus_ = false;
   }
   if (haveStatus) label_.SetCaption(status);
-  if (count > 0) memo_.AddLine(lines);
+  if (count > 0) memo_.AddLineW(lines);
 }

@@ -20,7 +20,7 @@ class TTmpCleanFeed {
   // Worker side. A status text closes the report of one file; it and Pulse (between folder
   // entries) hand over what has gathered once the interval since the last hand-over has passed,
   // so that a report never waits long while the job walks folders without deleting anything.
-  void AddLine(const std::string& line);
+  void AddLine(const std::wstring& line);
   void SetStatus(const std::string& text);
   void Pulse();
   // Hands over everything gathered now and waits until it is shown.
@@ -37,7 +37,7 @@ class TTmpCleanFeed {
 
  private:
   std::mutex lock_;
-  std::string lines_;  // joined with CR LF
+  std::wstring lines_;  // joined with CR LF
   int lineCount_ = 0;
   std::string status_;
   bool haveStatus_ = false;

@@ -1,5 +1,7 @@
 #include "tempclean/TmpCleanState.h"
 
+#include "system/Text.h"
+
 TTmpCleanJobState TmpCleanState;
 
 const char kTmpCleanStartLine[] = "开始清理临时文件...";
@@ -40,12 +42,12 @@ TTmpCleanTotals TTmpCleanJobState::TotalsForSummary() {
   return totals_;
 }
 
-std::string TmpDeletedLine(const std::string& path) {
-  return "删除 " + path + " 成功.";
+std::wstring TmpDeletedLine(const std::wstring& path) {
+  return WideFrom("删除 ") + path + WideFrom(" 成功.");
 }
 
-std::string TmpInUseLine(const std::string& path) {
-  return "删除 " + path + " 失败,文件正在使用中.";
+std::wstring TmpInUseLine(const std::wstring& path) {
+  return WideFrom("删除 ") + path + WideFrom(" 失败,文件正在使用中.");
 }
 
 std::string TmpProgressText(const TTmpCleanTotals& t) {

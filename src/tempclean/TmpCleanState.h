@@ -38,7 +38,7 @@ extern TTmpCleanJobState TmpCleanState;
 
 // Texts of the cleaner. `path` is the folder (ending in "\") followed by the file name.
 extern const char kTmpCleanStartLine[];  // "开始清理临时文件..."
-std::string TmpDeletedLine(const std::string& path);
-std::string TmpInUseLine(const std::string& path);
+std::wstring TmpDeletedLine(const std::wstring& path);
+std::wstring TmpInUseLine(const std::wstring& path);
 std::string TmpProgressText(const TTmpCleanTotals& totals);
 std::string TmpSummaryText(const TTmpCleanTotals& totals);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "system/SysUtils.h"
+
 TApplication Application;
 
 namespace {
@@ -20,29 +22,31 @@ void TApplication::ProcessMessages() {
   if (HIWORD(GetQueueStatus(kPendingKinds)) == 0 && now - lastFullLook_ < 100) return;
   lastFullLook_ = now;
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage((int)msg.wParam);  // keep it for the main loop
       break;
     }
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
 int TApplication::Run() {
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-    if (top && IsDialogMessageA(top, &msg)) continue;
+    if (top && IsDialogMessageW(top, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return (int)msg.wParam;
 }
 
 std::string TApplication::ExeName() const {
-  char path[MAX_PATH] = "";
-  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return std::string(path, n);
+  return ExeFileName();
+}
+
+std::wstring TApplication::ExeNameW() const {
+  return ExeFileNameW();
 }

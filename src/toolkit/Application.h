@@ -10,8 +10,9 @@ class TApplication {
   void ProcessMessages();
   // Runs the message loop until WM_QUIT; returns its exit code.
   int Run();
-  // The full path of the running program.
+  // The full path of the running program (code page 936; ExeNameW as the system names it).
   std::string ExeName() const;
+  std::wstring ExeNameW() const;
 
  private:
   unsigned long lastFullLook_ = 0;  // tick count of the last full look at the queue

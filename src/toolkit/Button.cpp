@@ -3,7 +3,7 @@
 TButton::TButton(TControl* parent, const std::string& caption, int left, int top, int width,
                  int height)
     : TControl(parent) {
-  CreateStandardWindow("BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0);
+  CreateStandardWindow(L"BUTTON", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0);
   SetBounds(left, top, width, height);
   SetCaption(caption);
 }
@@ -15,7 +15,7 @@ void TButton::Click() {
 void TButton::SetGlyph(HBITMAP bitmap) {
   if (!hwnd_ || !bitmap) return;
   // BM_SETIMAGE without BS_BITMAP keeps the caption beside the picture under common controls 6.
-  SendMessageA(hwnd_, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)bitmap);
+  SendMessageW(hwnd_, BM_SETIMAGE, IMAGE_BITMAP, (LPARAM)bitmap);
 }
 
 bool TButton::HandleCommand(WORD code) {
@@ -27,18 +27,18 @@ bool TButton::HandleCommand(WORD code) {
 TCheckBox::TCheckBox(TControl* parent, const std::string& caption, int left, int top, int width,
                      int height)
     : TControl(parent) {
-  CreateStandardWindow("BUTTON", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0);
+  CreateStandardWindow(L"BUTTON", WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0);
   SetBounds(left, top, width, height);
   SetCaption(caption);
 }
 
 bool TCheckBox::Checked() const {
-  return hwnd_ && SendMessageA(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  return hwnd_ && SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TCheckBox::SetChecked(bool checked) {
   if (!hwnd_ || checked == Checked()) return;
-  SendMessageA(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   if (OnClick) OnClick(this);
 }
 

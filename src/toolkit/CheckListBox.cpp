@@ -1,5 +1,7 @@
 #include "toolkit/CheckListBox.h"
 
+#include "system/Text.h"
+
 namespace {
 const int kBoxSize = 13;
 const int kBoxArea = 18;  // the box and its margin, left of the text
@@ -9,7 +11,7 @@ const int kBoxArea = 18;  // the box and its margin, left of the text
 class TCheckListBox::TInnerList : public TControl {
  public:
   explicit TInnerList(TCheckListBox* owner) : TControl(owner), owner_(owner) {
-    CreateStandardWindow("LISTBOX",
+    CreateStandardWindow(L"LISTBOX",
                          WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_OWNERDRAWFIXED |
                              LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                          WS_EX_CLIENTEDGE);
@@ -19,12 +21,12 @@ class TCheckListBox::TInnerList : public TControl {
   LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
     if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK) {
       const LRESULT r = DefaultProc(msg, wParam, lParam);
-      const LRESULT hit = SendMessageA(hwnd_, LB_ITEMFROMPOINT, 0, lParam);
+      const LRESULT hit = SendMessageW(hwnd_, LB_ITEMFROMPOINT, 0, lParam);
       if (HIWORD(hit) == 0 && (short)LOWORD(lParam) < kBoxArea) owner_->Toggle(LOWORD(hit));
       return r;
     }
     if (msg == WM_KEYDOWN && wParam == VK_SPACE) {
-      const int index = (int)SendMessageA(hwnd_, LB_GETCURSEL, 0, 0);
+      const int index = (int)SendMessageW(hwnd_, LB_GETCURSEL, 0, 0);
       if (index >= 0) owner_->Toggle(index);
       return 0;
     }
@@ -51,39 +53,47 @@ HWND TCheckListBox::ListHandle() const {
 }
 
 void TCheckListBox::AddItem(const std::string& text) {
-  const LRESULT index = SendMessageA(ListHandle(), LB_ADDSTRING, 0, (LPARAM)text.c_str());
-  if (index >= 0) SendMessageA(ListHandle(), LB_SETITEMDATA, index, 0);
+  AddItemW(WideFrom(text));
+}
+
+void TCheckListBox::AddItemW(const std::wstring& text) {
+  const LRESULT index = SendMessageW(ListHandle(), LB_ADDSTRING, 0, (LPARAM)text.c_str());
+  if (index >= 0) SendMessageW(ListHandle(), LB_SETITEMDATA, index, 0);
 }
 
 int TCheckListBox::Count() const {
-  return (int)SendMessageA(ListHandle(), LB_GETCOUNT, 0, 0);
+  return (int)SendMessageW(ListHandle(), LB_GETCOUNT, 0, 0);
 }
 
 std::string TCheckListBox::Item(int index) const {
-  const LRESULT len = SendMessageA(ListHandle(), LB_GETTEXTLEN, index, 0);
-  if (len == LB_ERR) return "";
-  std::string text(len + 1, '\0');
-  const LRESULT got = SendMessageA(ListHandle(), LB_GETTEXT, index, (LPARAM)text.data());
+  return NarrowFrom(ItemW(index));
+}
+
+std::wstring TCheckListBox::ItemW(int index) const {
+  const LRESULT len = SendMessageW(ListHandle(), LB_GETTEXTLEN, index, 0);
+  if (len == LB_ERR) return L"";
+  std::wstring text(len + 1, L'\0');
+  const LRESULT got = SendMessageW(ListHandle(), LB_GETTEXT, index, (LPARAM)text.data());
   text.resize(got == LB_ERR ? 0 : got);
   return text;
 }
 
 bool TCheckListBox::Checked(int index) const {
-  const LRESULT data = SendMessageA(ListHandle(), LB_GETITEMDATA, index, 0);
+  const LRESULT data = SendMessageW(ListHandle(), LB_GETITEMDATA, index, 0);
   return data != LB_ERR && data != 0;
 }
 
 void TCheckListBox::SetChecked(int index, bool checked) {
   if (index < 0 || index >= Count()) return;
-  SendMessageA(ListHandle(), LB_SETITEMDATA, index, checked ? 1 : 0);
+  SendMessageW(ListHandle(), LB_SETITEMDATA, index, checked ? 1 : 0);
   RECT r;
-  if (SendMessageA(ListHandle(), LB_GETITEMRECT, index, (LPARAM)&r) != LB_ERR)
+  if (SendMessageW(ListHandle(), LB_GETITEMRECT, index, (LPARAM)&r) != LB_ERR)
     InvalidateRect(ListHandle(), &r, FALSE);
 }
 
 void TCheckListBox::SetItemHeight(int height) {
   itemHeight_ = height;
-  SendMessageA(ListHandle(), LB_SETITEMHEIGHT, 0, height);
+  SendMessageW(ListHandle(), LB_SETITEMHEIGHT, 0, height);
 }
 
 void TCheckListBox::Toggle(int index) {
@@ -113,11 +123,11 @@ void TCheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
   RECT box = {item.rcItem.left + 2, top, item.rcItem.left + 2 + kBoxSize, top + kBoxSize};
   DrawFrameControl(dc, &box, DFC_BUTTON,
                    DFCS_BUTTONCHECK | DFCS_FLAT | (Checked(index) ? DFCS_CHECKED : 0));
-  const std::string caption = Item(index);
+  const std::wstring caption = ItemW(index);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
   text.left += 2;
-  DrawTextA(dc, caption.c_str(), (int)caption.size(), &text,
+  DrawTextW(dc, caption.c_str(), (int)caption.size(), &text,
             DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
   if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &text);
 }

@@ -15,8 +15,10 @@ class TCheckListBox : public TControl {
   ~TCheckListBox() override;
 
   void AddItem(const std::string& text);
+  void AddItemW(const std::wstring& text);
   int Count() const;
   std::string Item(int index) const;
+  std::wstring ItemW(int index) const;
   bool Checked(int index) const;
   void SetChecked(int index, bool checked);
   void SetItemHeight(int height);

@@ -3,7 +3,7 @@
 TClickLabel::TClickLabel(TControl* parent, const std::string& caption, int left, int top)
     : TLabel(parent, caption, left, top) {
   // Without SS_NOTIFY a static control lets clicks fall through to its parent.
-  if (hwnd_) SetWindowLongA(hwnd_, GWL_STYLE, GetWindowLongA(hwnd_, GWL_STYLE) | SS_NOTIFY);
+  if (hwnd_) SetWindowLongW(hwnd_, GWL_STYLE, GetWindowLongW(hwnd_, GWL_STYLE) | SS_NOTIFY);
 }
 
 void TClickLabel::Click() {

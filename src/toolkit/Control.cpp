@@ -4,6 +4,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "system/Text.h"
 #include "toolkit/Guarded.h"
 
 namespace {
@@ -38,7 +39,7 @@ TWindowTable& Windows() {
 int g_nextId = 1000;
 
 HINSTANCE Instance() {
-  return GetModuleHandleA(nullptr);
+  return GetModuleHandleW(nullptr);
 }
 }  // namespace
 
@@ -54,7 +55,7 @@ TControl::~TControl() {
   if (hwnd_) {
     HWND h = hwnd_;
     Windows().Remove(h);
-    if (originalProc_) SetWindowLongPtrA(h, GWLP_WNDPROC, (LONG_PTR)originalProc_);
+    if (originalProc_) SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)originalProc_);
     hwnd_ = nullptr;
     DestroyWindow(h);
   }
@@ -75,13 +76,14 @@ TControl* TControl::FromHandle(HWND hwnd) {
 void TControl::RegisterOwnClass(const char* className, UINT classStyle) {
   static std::set<std::string> registered;
   if (registered.count(className)) return;
-  WNDCLASSA wc{};
+  const std::wstring name = WideFrom(className);
+  WNDCLASSW wc{};
   wc.style = classStyle | CS_DBLCLKS;
   wc.lpfnWndProc = OwnProc;
   wc.hInstance = Instance();
   wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.lpszClassName = className;
-  if (RegisterClassA(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
+  wc.lpszClassName = name.c_str();
+  if (RegisterClassW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS)
     registered.insert(className);
 }
 
@@ -93,47 +95,50 @@ void TControl::Attach(HWND hwnd) {
 bool TControl::CreateOwnWindow(const char* className, DWORD style, DWORD exStyle, UINT classStyle) {
   RegisterOwnClass(className, classStyle);
   // The window attaches itself in WM_NCCREATE.
-  const HWND h = CreateWindowExA(
-      exStyle, className, "", style | WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0,
-      parent_ ? parent_->Handle() : nullptr, (HMENU)(INT_PTR)g_nextId++, Instance(), this);
+  const HWND h = CreateWindowExW(exStyle, WideFrom(className).c_str(), L"",
+                                 style | WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+                                 parent_ ? parent_->Handle() : nullptr, (HMENU)(INT_PTR)g_nextId++,
+                                 Instance(), this);
   FontChanged();
   return h != nullptr;
 }
 
 bool TControl::CreateTopLevelWindow(const char* className, DWORD style, DWORD exStyle) {
   RegisterOwnClass(className, 0);
-  const HWND h = CreateWindowExA(exStyle, className, "", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, Instance(), this);
+  const HWND h = CreateWindowExW(exStyle, WideFrom(className).c_str(), L"", style, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                                 Instance(), this);
   FontChanged();
   return h != nullptr;
 }
 
-bool TControl::CreateStandardWindow(const char* className, DWORD style, DWORD exStyle) {
-  HWND h = CreateWindowExA(exStyle, className, "", style | WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,
+bool TControl::CreateStandardWindow(const wchar_t* className, DWORD style, DWORD exStyle) {
+  HWND h = CreateWindowExW(exStyle, className, L"", style | WS_CHILD | WS_CLIPSIBLINGS, 0, 0, 0, 0,
                            parent_ ? parent_->Handle() : nullptr, (HMENU)(INT_PTR)g_nextId++,
                            Instance(), nullptr);
   if (!h) return false;
   Attach(h);
-  originalProc_ = (WNDPROC)SetWindowLongPtrA(h, GWLP_WNDPROC, (LONG_PTR)SubclassProc);
+  // Subclassed through the wide call: the window stays a Unicode window.
+  originalProc_ = (WNDPROC)SetWindowLongPtrW(h, GWLP_WNDPROC, (LONG_PTR)SubclassProc);
   FontChanged();
   return true;
 }
 
 LRESULT CALLBACK TControl::OwnProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
     if (auto* self = static_cast<TControl*>(cs->lpCreateParams)) self->Attach(hwnd);
   }
   return GuardedEntry<LRESULT>(0, [&] {
     if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
   });
 }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return GuardedEntry<LRESULT>(0, [&] {
     if (TControl* self = FromHandle(hwnd)) return self->Dispatch(msg, wParam, lParam);
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
   });
 }
 
@@ -180,8 +185,8 @@ LRESULT TControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
       Windows().Remove(h);
       hwnd_ = nullptr;
       originalProc_ = nullptr;
-      return original ? CallWindowProcA(original, h, msg, wParam, lParam)
-                      : DefWindowProcA(h, msg, wParam, lParam);
+      return original ? CallWindowProcW(original, h, msg, wParam, lParam)
+                      : DefWindowProcW(h, msg, wParam, lParam);
     }
   }
   return WndProc(msg, wParam, lParam);
@@ -199,8 +204,8 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TControl::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  return originalProc_ ? CallWindowProcA(originalProc_, hwnd_, msg, wParam, lParam)
-                       : DefWindowProcA(hwnd_, msg, wParam, lParam);
+  return originalProc_ ? CallWindowProcW(originalProc_, hwnd_, msg, wParam, lParam)
+                       : DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 bool TControl::HandleCommand(WORD) {
@@ -225,14 +230,14 @@ HBRUSH TControl::HandleCtlColor(HDC dc) {
 }
 
 void TControl::FontChanged() {
-  if (hwnd_) SendMessageA(hwnd_, WM_SETFONT, (WPARAM)font_.Handle(), TRUE);
+  if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, (WPARAM)font_.Handle(), TRUE);
   Invalidate();
 }
 
 int TControl::Left() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  if (HWND p = GetParent(hwnd_); p && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD))
+  if (HWND p = GetParent(hwnd_); p && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD))
     MapWindowPoints(nullptr, p, reinterpret_cast<POINT*>(&r), 2);
   return r.left;
 }
@@ -240,7 +245,7 @@ int TControl::Left() const {
 int TControl::Top() const {
   RECT r;
   GetWindowRect(hwnd_, &r);
-  if (HWND p = GetParent(hwnd_); p && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD))
+  if (HWND p = GetParent(hwnd_); p && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_CHILD))
     MapWindowPoints(nullptr, p, reinterpret_cast<POINT*>(&r), 2);
   return r.top;
 }
@@ -328,7 +333,7 @@ void TControl::Realign() {
 }
 
 bool TControl::Visible() const {
-  return hwnd_ && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+  return hwnd_ && (GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void TControl::SetVisible(bool visible) {
@@ -346,16 +351,24 @@ void TControl::SetEnabled(bool enabled) {
 }
 
 std::string TControl::Caption() const {
+  return NarrowFrom(CaptionW());
+}
+
+std::wstring TControl::CaptionW() const {
   if (!hwnd_) return {};
-  int n = GetWindowTextLengthA(hwnd_);
-  std::string s(n + 1, '\0');
-  n = GetWindowTextA(hwnd_, s.data(), n + 1);
+  int n = GetWindowTextLengthW(hwnd_);
+  std::wstring s(n + 1, L'\0');
+  n = GetWindowTextW(hwnd_, s.data(), n + 1);
   s.resize(n < 0 ? 0 : n);
   return s;
 }
 
 void TControl::SetCaption(const std::string& text) {
-  if (hwnd_) SetWindowTextA(hwnd_, text.c_str());
+  SetCaptionW(WideFrom(text));
+}
+
+void TControl::SetCaptionW(const std::wstring& text) {
+  if (hwnd_) SetWindowTextW(hwnd_, text.c_str());
   Invalidate();
 }
 
@@ -386,7 +399,7 @@ void TControl::Repaint() {
 bool TControl::CanFocus() const {
   for (HWND h = hwnd_; h; h = GetParent(h)) {
     if (!IsWindowVisible(h) || !IsWindowEnabled(h)) return false;
-    if (!(GetWindowLongA(h, GWL_STYLE) & WS_CHILD)) break;
+    if (!(GetWindowLongW(h, GWL_STYLE) & WS_CHILD)) break;
   }
   return hwnd_ != nullptr;
 }

@@ -2,6 +2,9 @@
 // the toolkit registers (custom-drawn controls, containers, forms) or a standard control that is
 // subclassed. Containers reflect WM_COMMAND / WM_NOTIFY / WM_CTLCOLOR* back to the child object,
 // and lay out children by their Align setting the way a form designer would.
+// Every window is a Unicode window: texts reach it wide, so they read the same whatever the
+// system's code page. The narrow texts of the toolkit's interface are code page 936 (the
+// program's own texts); the wide forms (ending in W) carry names from the system as they are.
 #pragma once
 
 #include <windows.h>
@@ -54,7 +57,9 @@ class TControl {
   bool Enabled() const;
   virtual void SetEnabled(bool enabled);
   std::string Caption() const;
-  virtual void SetCaption(const std::string& text);
+  std::wstring CaptionW() const;
+  void SetCaption(const std::string& text);
+  virtual void SetCaptionW(const std::wstring& text);
 
   // The control's font; changing it (through SetFont or Font().SetXxx) re-applies it.
   TFont& Font() { return font_; }
@@ -91,8 +96,8 @@ class TControl {
   // Creates a window of a class registered by the toolkit under `className`. Each of these
   // returns false when the window could not be made (Handle() then stays null).
   bool CreateOwnWindow(const char* className, DWORD style, DWORD exStyle, UINT classStyle = 0);
-  // Creates a standard control ("BUTTON", WC_LISTVIEWA ...) and subclasses it.
-  bool CreateStandardWindow(const char* className, DWORD style, DWORD exStyle);
+  // Creates a standard control (L"BUTTON", WC_LISTVIEWW ...) and subclasses it.
+  bool CreateStandardWindow(const wchar_t* className, DWORD style, DWORD exStyle);
   bool CreateTopLevelWindow(const char* className, DWORD style, DWORD exStyle);
 
   virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);

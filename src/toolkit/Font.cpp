@@ -1,5 +1,7 @@
 #include "toolkit/Font.h"
 
+#include "system/Text.h"
+
 TFont::TFont() : TFont("宋体", -12) {}
 
 TFont::TFont(const std::string& name, int height, BYTE charset)
@@ -60,15 +62,17 @@ bool TFont::SameAs(const TFont& o) const {
 
 HFONT TFont::Handle() const {
   if (!handle_) {
-    LOGFONTA lf{};
+    LOGFONTW lf{};
     lf.lfHeight = height_;
     lf.lfWeight = bold_ ? FW_BOLD : FW_NORMAL;
     lf.lfItalic = italic_;
     lf.lfUnderline = underline_;
     lf.lfCharSet = charset_;
     lf.lfQuality = DEFAULT_QUALITY;
-    lstrcpynA(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
-    handle_.reset(CreateFontIndirectA(&lf));
+    // The face name as the system spells it ("宋体"), whatever its code page; the character set
+    // stays GB2312, which the system maps to a font that draws Chinese.
+    lstrcpynW(lf.lfFaceName, WideFrom(name_).c_str(), LF_FACESIZE);
+    handle_.reset(CreateFontIndirectW(&lf));
   }
   return handle_.get();
 }

@@ -6,15 +6,15 @@ TForm::TForm(const char* className, bool mainForm) : TControl(nullptr), mainForm
 
 void TForm::SetClientSize(int width, int height) {
   RECT r{0, 0, width, height};
-  AdjustWindowRectEx(&r, GetWindowLongA(hwnd_, GWL_STYLE), FALSE,
-                     GetWindowLongA(hwnd_, GWL_EXSTYLE));
+  AdjustWindowRectEx(&r, GetWindowLongW(hwnd_, GWL_STYLE), FALSE,
+                     GetWindowLongW(hwnd_, GWL_EXSTYLE));
   SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::CenterOnScreen() {
   RECT work{};
-  SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   int x = work.left + (work.right - work.left - Width()) / 2;
   int y = work.top + (work.bottom - work.top - Height()) / 2;
   SetWindowPos(hwnd_, nullptr, x < 0 ? 0 : x, y < 0 ? 0 : y, 0, 0,
@@ -22,7 +22,7 @@ void TForm::CenterOnScreen() {
 }
 
 void TForm::Close() {
-  if (hwnd_) SendMessageA(hwnd_, WM_CLOSE, 0, 0);
+  if (hwnd_) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
 }
 
 LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -7,7 +7,7 @@
 TLabel::TLabel(TControl* parent, const std::string& caption, int left, int top, int width,
                int height)
     : TControl(parent) {
-  CreateStandardWindow("STATIC", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0);
+  CreateStandardWindow(L"STATIC", WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0);
   autoSize_ = width == 0 && height == 0;
   SetBounds(left, top, width, height);
   SetCaption(caption);
@@ -18,8 +18,8 @@ void TLabel::SetAutoSize(bool on) {
   if (on) AdjustSize();
 }
 
-void TLabel::SetCaption(const std::string& text) {
-  TControl::SetCaption(text);
+void TLabel::SetCaptionW(const std::wstring& text) {
+  TControl::SetCaptionW(text);
   AdjustSize();
 }
 
@@ -30,12 +30,12 @@ void TLabel::FontChanged() {
 
 void TLabel::AdjustSize() {
   if (!autoSize_ || !hwnd_) return;
-  std::string text = Caption();
+  const std::wstring text = CaptionW();
   RECT r{0, 0, 0, 0};
   {
     TWindowDC dc(hwnd_);
     TSelectGuard face(dc.get(), font_.Handle());
-    DrawTextA(dc.get(), text.empty() ? " " : text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX);
+    DrawTextW(dc.get(), text.empty() ? L" " : text.c_str(), -1, &r, DT_CALCRECT | DT_NOPREFIX);
   }
   SetWindowPos(hwnd_, nullptr, 0, 0, r.right, r.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

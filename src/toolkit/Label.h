@@ -9,7 +9,7 @@ class TLabel : public TControl {
          int height = 0);
   // Sizes the label to its text (the default, like a designer label with AutoSize on).
   void SetAutoSize(bool on);
-  void SetCaption(const std::string& text) override;
+  void SetCaptionW(const std::wstring& text) override;
   void AdjustSize();
 
  protected:

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "system/Handles.h"
+#include "system/Text.h"
 
 TListView::TListView(TControl* parent, int left, int top, int width, int height,
                      const TListViewOptions& o)
@@ -10,7 +11,7 @@ TListView::TListView(TControl* parent, int left, int top, int width, int height,
   DWORD style = WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
   if (!o.multiSelect) style |= LVS_SINGLESEL;
   if (!o.readOnly) style |= LVS_EDITLABELS;
-  CreateStandardWindow(WC_LISTVIEWA, style, WS_EX_CLIENTEDGE);
+  CreateStandardWindow(WC_LISTVIEWW, style, WS_EX_CLIENTEDGE);
   DWORD ex = 0;
   if (o.checkBoxes) ex |= LVS_EX_CHECKBOXES;
   if (o.rowSelect) ex |= LVS_EX_FULLROWSELECT;
@@ -36,19 +37,20 @@ void TListView::ReleaseCheckBoxStates() {
   if (!states || !hwnd_ || !IsWindow(hwnd_)) return;
   // Without the shared style the view frees its lists itself; a state list put in its place by
   // someone else is that one's to free, along with this one, which it was handed back.
-  if (!(GetWindowLongA(hwnd_, GWL_STYLE) & LVS_SHAREIMAGELISTS)) return;
+  if (!(GetWindowLongW(hwnd_, GWL_STYLE) & LVS_SHAREIMAGELISTS)) return;
   if (ListView_GetImageList(hwnd_, LVSIL_STATE) != states) return;
   ListView_SetImageList(hwnd_, nullptr, LVSIL_STATE);
   TImageListHandle owned(states);
 }
 
 void TListView::AddColumn(const std::string& caption, int width, int format) {
-  LVCOLUMNA c{};
+  const std::wstring text = WideFrom(caption);
+  LVCOLUMNW c{};
   c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
   c.fmt = format;
   c.cx = width;
-  c.pszText = const_cast<char*>(caption.c_str());
-  SendMessageA(hwnd_, LVM_INSERTCOLUMNA, ColumnCount(), (LPARAM)&c);
+  c.pszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(hwnd_, LVM_INSERTCOLUMNW, ColumnCount(), (LPARAM)&c);
 }
 
 int TListView::ColumnCount() const {
@@ -57,12 +59,16 @@ int TListView::ColumnCount() const {
 }
 
 std::string TListView::ColumnCaption(int index) const {
-  char buf[260] = "";
-  LVCOLUMNA c{};
+  return NarrowFrom(ColumnCaptionW(index));
+}
+
+std::wstring TListView::ColumnCaptionW(int index) const {
+  wchar_t buf[260] = L"";
+  LVCOLUMNW c{};
   c.mask = LVCF_TEXT;
   c.pszText = buf;
-  c.cchTextMax = sizeof buf;
-  SendMessageA(hwnd_, LVM_GETCOLUMNA, index, (LPARAM)&c);
+  c.cchTextMax = 260;
+  SendMessageW(hwnd_, LVM_GETCOLUMNW, index, (LPARAM)&c);
   return buf;
 }
 
@@ -76,31 +82,40 @@ void TListView::AutoSizeColumn(int index, bool fitHeader) {
 
 int TListView::AddItem(const std::string& caption, const std::vector<std::string>& subItems,
                        int imageIndex, LPARAM data) {
-  LVITEMA it{};
+  std::vector<std::wstring> wide;
+  wide.reserve(subItems.size());
+  for (const std::string& s : subItems) wide.push_back(WideFrom(s));
+  return AddItemW(WideFrom(caption), wide, imageIndex, data);
+}
+
+int TListView::AddItemW(const std::wstring& caption, const std::vector<std::wstring>& subItems,
+                        int imageIndex, LPARAM data) {
+  LVITEMW it{};
   it.mask = LVIF_TEXT | LVIF_PARAM | (imageIndex >= 0 ? LVIF_IMAGE : 0);
   it.iItem = Count();
-  it.pszText = const_cast<char*>(caption.c_str());
+  it.pszText = const_cast<wchar_t*>(caption.c_str());
   it.iImage = imageIndex;
   it.lParam = data;
-  int index = (int)SendMessageA(hwnd_, LVM_INSERTITEMA, 0, (LPARAM)&it);
-  for (size_t i = 0; index >= 0 && i < subItems.size(); ++i) SetSubItem(index, (int)i, subItems[i]);
+  int index = (int)SendMessageW(hwnd_, LVM_INSERTITEMW, 0, (LPARAM)&it);
+  for (size_t i = 0; index >= 0 && i < subItems.size(); ++i)
+    SetSubItemW(index, (int)i, subItems[i]);
   return index;
 }
 
 int TListView::Count() const {
-  return (int)SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0);
+  return (int)SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0);
 }
 
-static std::string ItemText(HWND hwnd, int item, int column) {
-  // The view answers with what fits: a text that (nearly) fills the buffer may have been cut,
-  // perhaps before a double-byte character, so it is read again into a larger one.
+static std::wstring ItemText(HWND hwnd, int item, int column) {
+  // The view answers with what fits: a text that (nearly) fills the buffer may have been cut, so
+  // it is read again into a larger one.
   for (size_t size = 1024;; size *= 4) {
-    std::string buf(size, '\0');
-    LVITEMA it{};
+    std::wstring buf(size, L'\0');
+    LVITEMW it{};
     it.iSubItem = column;
     it.pszText = buf.data();
     it.cchTextMax = static_cast<int>(size);
-    const int n = static_cast<int>(SendMessageA(hwnd, LVM_GETITEMTEXTA, item, (LPARAM)&it));
+    const int n = static_cast<int>(SendMessageW(hwnd, LVM_GETITEMTEXTW, item, (LPARAM)&it));
     if (n + 2 < static_cast<int>(size) || size >= (1u << 20)) {
       buf.resize(n < 0 ? 0 : static_cast<size_t>(n));
       return buf;
@@ -109,42 +124,58 @@ static std::string ItemText(HWND hwnd, int item, int column) {
 }
 
 std::string TListView::Caption(int item) const {
+  return NarrowFrom(CaptionW(item));
+}
+
+std::wstring TListView::CaptionW(int item) const {
   return ItemText(hwnd_, item, 0);
 }
 
 std::string TListView::SubItem(int item, int subItem) const {
+  return NarrowFrom(SubItemW(item, subItem));
+}
+
+std::wstring TListView::SubItemW(int item, int subItem) const {
   return ItemText(hwnd_, item, subItem + 1);
 }
 
-static void SetItemText(HWND hwnd, int item, int column, const std::string& text) {
-  LVITEMA it{};
+static void SetItemText(HWND hwnd, int item, int column, const std::wstring& text) {
+  LVITEMW it{};
   it.iSubItem = column;
-  it.pszText = const_cast<char*>(text.c_str());
-  SendMessageA(hwnd, LVM_SETITEMTEXTA, item, (LPARAM)&it);
+  it.pszText = const_cast<wchar_t*>(text.c_str());
+  SendMessageW(hwnd, LVM_SETITEMTEXTW, item, (LPARAM)&it);
 }
 
 void TListView::SetItemCaption(int item, const std::string& text) {
+  SetItemText(hwnd_, item, 0, WideFrom(text));
+}
+
+void TListView::SetItemCaptionW(int item, const std::wstring& text) {
   SetItemText(hwnd_, item, 0, text);
 }
 
 void TListView::SetSubItem(int item, int subItem, const std::string& text) {
+  SetItemText(hwnd_, item, subItem + 1, WideFrom(text));
+}
+
+void TListView::SetSubItemW(int item, int subItem, const std::wstring& text) {
   SetItemText(hwnd_, item, subItem + 1, text);
 }
 
 int TListView::ItemImage(int item) const {
-  LVITEMA it{};
+  LVITEMW it{};
   it.mask = LVIF_IMAGE;
   it.iItem = item;
-  if (!SendMessageA(hwnd_, LVM_GETITEMA, 0, (LPARAM)&it)) return I_IMAGENONE;
+  if (!SendMessageW(hwnd_, LVM_GETITEMW, 0, (LPARAM)&it)) return I_IMAGENONE;
   return it.iImage;
 }
 
 void TListView::SetItemImage(int item, int imageIndex) {
-  LVITEMA it{};
+  LVITEMW it{};
   it.mask = LVIF_IMAGE;
   it.iItem = item;
   it.iImage = imageIndex >= 0 ? imageIndex : I_IMAGENONE;
-  SendMessageA(hwnd_, LVM_SETITEMA, 0, (LPARAM)&it);
+  SendMessageW(hwnd_, LVM_SETITEMW, 0, (LPARAM)&it);
 }
 
 void TListView::RedrawItem(int item) {
@@ -152,10 +183,10 @@ void TListView::RedrawItem(int item) {
 }
 
 LPARAM TListView::Data(int item) const {
-  LVITEMA it{};
+  LVITEMW it{};
   it.mask = LVIF_PARAM;
   it.iItem = item;
-  SendMessageA(hwnd_, LVM_GETITEMA, 0, (LPARAM)&it);
+  SendMessageW(hwnd_, LVM_GETITEMW, 0, (LPARAM)&it);
   return it.lParam;
 }
 
@@ -188,19 +219,19 @@ void TListView::Clear() {
 }
 
 void TListView::BeginUpdate() {
-  if (updateDepth_++ == 0) SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
+  if (updateDepth_++ == 0) SendMessageW(hwnd_, WM_SETREDRAW, FALSE, 0);
 }
 
 void TListView::EndUpdate() {
   if (updateDepth_ > 0 && --updateDepth_ == 0) {
-    SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     Invalidate();
   }
 }
 
 void TListView::SetSmallImages(HIMAGELIST images) {
   // The list has one owner, the caller: a view without this style would destroy it too.
-  SetWindowLongA(hwnd_, GWL_STYLE, GetWindowLongA(hwnd_, GWL_STYLE) | LVS_SHAREIMAGELISTS);
+  SetWindowLongW(hwnd_, GWL_STYLE, GetWindowLongW(hwnd_, GWL_STYLE) | LVS_SHAREIMAGELISTS);
   ListView_SetImageList(hwnd_, images, LVSIL_SMALL);
 }
 

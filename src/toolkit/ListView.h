@@ -35,6 +35,7 @@ class TListView : public TControl {
   void AddColumn(const std::string& caption, int width, int format = LVCFMT_LEFT);
   int ColumnCount() const;
   std::string ColumnCaption(int index) const;
+  std::wstring ColumnCaptionW(int index) const;
   int ColumnWidth(int index) const;
   // Sizes the column to its widest text, with `fitHeader` to its caption as well (the last
   // column then also takes the room the others leave).
@@ -43,13 +44,19 @@ class TListView : public TControl {
   // Adds a row at the end; returns its index.
   int AddItem(const std::string& caption, const std::vector<std::string>& subItems = {},
               int imageIndex = -1, LPARAM data = 0);
+  int AddItemW(const std::wstring& caption, const std::vector<std::wstring>& subItems = {},
+               int imageIndex = -1, LPARAM data = 0);
   int Count() const;
   // Texts are read whole, however long.
   std::string Caption(int item) const;
+  std::wstring CaptionW(int item) const;
   void SetItemCaption(int item, const std::string& text);
+  void SetItemCaptionW(int item, const std::wstring& text);
   // Sub-items count from 0: sub-item 0 is the second column.
   std::string SubItem(int item, int subItem) const;
+  std::wstring SubItemW(int item, int subItem) const;
   void SetSubItem(int item, int subItem, const std::string& text);
+  void SetSubItemW(int item, int subItem, const std::wstring& text);
   // The row's index in the small images; a negative index shows no picture.
   int ItemImage(int item) const;
   void SetItemImage(int item, int imageIndex);

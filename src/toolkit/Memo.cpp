@@ -1,17 +1,19 @@
 #include "toolkit/Memo.h"
 
+#include "system/Text.h"
+
 TEdit::TEdit(TControl* parent) : TControl(parent) {}
 
 TEdit::TEdit(TControl* parent, int left, int top, int width, int height, bool readOnly)
     : TControl(parent) {
-  CreateStandardWindow("EDIT",
+  CreateStandardWindow(L"EDIT",
                        WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0),
                        WS_EX_CLIENTEDGE);
   SetBounds(left, top, width, height);
 }
 
 void TEdit::SetReadOnly(bool readOnly) {
-  if (hwnd_) SendMessageA(hwnd_, EM_SETREADONLY, readOnly, 0);
+  if (hwnd_) SendMessageW(hwnd_, EM_SETREADONLY, readOnly, 0);
 }
 
 bool TEdit::HandleCommand(WORD code) {
@@ -23,21 +25,25 @@ bool TEdit::HandleCommand(WORD code) {
 TMemo::TMemo(TControl* parent, int left, int top, int width, int height, bool readOnly,
              bool wordWrap)
     : TEdit(parent) {
-  CreateStandardWindow("EDIT",
+  CreateStandardWindow(L"EDIT",
                        WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL |
                            ES_WANTRETURN | (readOnly ? ES_READONLY : 0) |
                            (wordWrap ? 0 : ES_AUTOHSCROLL),
                        WS_EX_CLIENTEDGE);
-  SendMessageA(hwnd_, EM_SETLIMITTEXT, 0, 0);  // 0: as much as the system allows
+  SendMessageW(hwnd_, EM_SETLIMITTEXT, 0, 0);  // 0: as much as the system allows
   SetBounds(left, top, width, height);
 }
 
 void TMemo::AddLine(const std::string& line) {
+  AddLineW(WideFrom(line));
+}
+
+void TMemo::AddLineW(const std::wstring& line) {
   if (!hwnd_) return;
-  int len = GetWindowTextLengthA(hwnd_);
-  std::string text = len > 0 ? "\r\n" + line : line;
-  SendMessageA(hwnd_, EM_SETSEL, len, len);
-  SendMessageA(hwnd_, EM_REPLACESEL, FALSE, (LPARAM)text.c_str());
+  int len = GetWindowTextLengthW(hwnd_);
+  std::wstring text = len > 0 ? L"\r\n" + line : line;
+  SendMessageW(hwnd_, EM_SETSEL, len, len);
+  SendMessageW(hwnd_, EM_REPLACESEL, FALSE, (LPARAM)text.c_str());
 }
 
 void TMemo::Clear() {
@@ -45,20 +51,20 @@ void TMemo::Clear() {
 }
 
 int TMemo::LineCount() const {
-  if (!hwnd_ || GetWindowTextLengthA(hwnd_) == 0) return 0;
-  return (int)SendMessageA(hwnd_, EM_GETLINECOUNT, 0, 0);
+  if (!hwnd_ || GetWindowTextLengthW(hwnd_) == 0) return 0;
+  return (int)SendMessageW(hwnd_, EM_GETLINECOUNT, 0, 0);
 }
 
 std::string TMemo::Line(int index) const {
   if (!hwnd_) return {};
-  int start = (int)SendMessageA(hwnd_, EM_LINEINDEX, index, 0);
+  int start = (int)SendMessageW(hwnd_, EM_LINEINDEX, index, 0);
   if (start < 0) return {};
-  int len = (int)SendMessageA(hwnd_, EM_LINELENGTH, start, 0);
-  std::string s(len + 2 > 4 ? len + 2 : 4, '\0');
+  int len = (int)SendMessageW(hwnd_, EM_LINELENGTH, start, 0);
+  std::wstring s(len + 2 > 4 ? len + 2 : 4, L'\0');
   *reinterpret_cast<WORD*>(s.data()) = static_cast<WORD>(s.size());
-  int got = (int)SendMessageA(hwnd_, EM_GETLINE, index, (LPARAM)s.data());
+  int got = (int)SendMessageW(hwnd_, EM_GETLINE, index, (LPARAM)s.data());
   s.resize(got < 0 ? 0 : (got > len ? len : got));
-  return s;
+  return NarrowFrom(s);
 }
 
 std::vector<std::string> TMemo::Lines() const {

@@ -23,9 +23,9 @@ int TTabSheet::PageIndex() const {
 
 TPageControl::TPageControl(TControl* parent) : TControl(parent) {
   CreateOwnWindow("TPageControl", WS_VISIBLE, WS_EX_CONTROLPARENT);
-  tabs_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0,
-                          0, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
-  SendMessageA(tabs_, WM_SETFONT, (WPARAM)font_.Handle(), TRUE);
+  tabs_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0,
+                          0, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(tabs_, WM_SETFONT, (WPARAM)font_.Handle(), TRUE);
 }
 
 TTabSheet* TPageControl::Page(int index) const {
@@ -52,7 +52,7 @@ int TPageControl::TabOfPage(int pageIndex) const {
 }
 
 HWND TPageControl::TabStrip() const {
-  return IsWindowVisible(tabs_) || (GetWindowLongA(tabs_, GWL_STYLE) & WS_VISIBLE) ? tabs_
+  return IsWindowVisible(tabs_) || (GetWindowLongW(tabs_, GWL_STYLE) & WS_VISIBLE) ? tabs_
                                                                                    : nullptr;
 }
 
@@ -65,14 +65,14 @@ int TPageControl::VisibleTabsBefore(int pageIndex) const {
 void TPageControl::ShowTab(int pageIndex, bool visible) {
   // One tab at a time: rebuilding the whole strip for every page made building and hiding a
   // dozen pages a noticeable part of the program's start.
-  const bool stripWasShown = GetWindowLongA(tabs_, GWL_STYLE) & WS_VISIBLE;
+  const bool stripWasShown = GetWindowLongW(tabs_, GWL_STYLE) & WS_VISIBLE;
   const int at = VisibleTabsBefore(pageIndex);
   if (visible) {
-    std::string caption = pages_[pageIndex]->Caption();
-    TCITEMA item{};
+    std::wstring caption = pages_[pageIndex]->CaptionW();
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = caption.data();
-    SendMessageA(tabs_, TCM_INSERTITEMA, at, (LPARAM)&item);
+    SendMessageW(tabs_, TCM_INSERTITEMW, at, (LPARAM)&item);
   } else {
     TabCtrl_DeleteItem(tabs_, at);
   }
@@ -86,12 +86,12 @@ void TPageControl::ShowTab(int pageIndex, bool visible) {
 
 RECT TPageControl::PageRect() const {
   RECT r = ClientRect();
-  if (GetWindowLongA(tabs_, GWL_STYLE) & WS_VISIBLE) TabCtrl_AdjustRect(tabs_, FALSE, &r);
+  if (GetWindowLongW(tabs_, GWL_STYLE) & WS_VISIBLE) TabCtrl_AdjustRect(tabs_, FALSE, &r);
   return r;
 }
 
 void TPageControl::LayoutPages() {
-  if (GetWindowLongA(tabs_, GWL_STYLE) & WS_VISIBLE) {
+  if (GetWindowLongW(tabs_, GWL_STYLE) & WS_VISIBLE) {
     const RECT all = ClientRect();
     MoveWindow(tabs_, 0, 0, all.right, all.bottom, TRUE);
     SetWindowPos(tabs_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

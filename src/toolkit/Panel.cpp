@@ -9,7 +9,7 @@ TPanel::TPanel(TControl* parent, const char* className) : TControl(parent) {
 TGroupBox::TGroupBox(TControl* parent, const std::string& caption, int left, int top, int width,
                      int height)
     : TControl(parent) {
-  CreateStandardWindow("BUTTON", WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+  CreateStandardWindow(L"BUTTON", WS_VISIBLE | BS_GROUPBOX | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
   SetBounds(left, top, width, height);
   SetCaption(caption);
 }

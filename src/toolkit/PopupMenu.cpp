@@ -1,5 +1,6 @@
 #include "toolkit/PopupMenu.h"
 
+#include "system/Text.h"
 #include "toolkit/Guarded.h"
 
 void TPopupMenu::Add(const std::string& name, const std::string& caption,
@@ -25,16 +26,16 @@ int TPopupMenu::Popup(HWND owner, int x, int y) {
   if (!menu) return -1;
   for (size_t i = 0; i < items_.size(); ++i) {
     if (items_[i].Caption == "-")
-      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     else
-      AppendMenuA(menu, MF_STRING, i + 1, items_[i].Caption.c_str());
+      AppendMenuW(menu, MF_STRING, i + 1, WideFrom(items_[i].Caption).c_str());
   }
   open_ = true;
   // Without the foreground the menu would stay open when the user clicks elsewhere.
   SetForegroundWindow(owner);
   const int chosen = static_cast<int>(TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, owner, nullptr));
-  PostMessageA(owner, WM_NULL, 0, 0);
+  PostMessageW(owner, WM_NULL, 0, 0);
   open_ = false;
   DestroyMenu(menu);
   if (chosen < 1 || chosen > static_cast<int>(items_.size())) return -1;

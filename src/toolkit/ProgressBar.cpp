@@ -4,20 +4,20 @@
 
 TProgressBar::TProgressBar(TControl* parent, int left, int top, int width, int height, bool smooth)
     : TControl(parent) {
-  CreateStandardWindow(PROGRESS_CLASSA, WS_VISIBLE | (smooth ? PBS_SMOOTH : 0), 0);
+  CreateStandardWindow(PROGRESS_CLASSW, WS_VISIBLE | (smooth ? PBS_SMOOTH : 0), 0);
   SetBounds(left, top, width, height);
 }
 
 void TProgressBar::SetRange(int min, int max) {
   min_ = min;
   max_ = max;
-  SendMessageA(hwnd_, PBM_SETRANGE32, min, max);
+  SendMessageW(hwnd_, PBM_SETRANGE32, min, max);
 }
 
 int TProgressBar::Position() const {
-  return (int)SendMessageA(hwnd_, PBM_GETPOS, 0, 0);
+  return (int)SendMessageW(hwnd_, PBM_GETPOS, 0, 0);
 }
 
 void TProgressBar::SetPosition(int position) {
-  SendMessageA(hwnd_, PBM_SETPOS, position, 0);
+  SendMessageW(hwnd_, PBM_SETPOS, position, 0);
 }

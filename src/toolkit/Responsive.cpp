@@ -17,15 +17,15 @@ DWORD WINAPI WorkEntry(LPVOID param) {
 // Dispatches what is queued; false when a quit request came (it is put back for the main loop).
 bool DispatchPending() {
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
     HWND top = GetAncestor(msg.hwnd, GA_ROOT);
-    if (top && IsDialogMessageA(top, &msg)) continue;
+    if (top && IsDialogMessageW(top, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return true;
 }

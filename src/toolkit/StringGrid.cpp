@@ -7,7 +7,7 @@ TStringGrid::TStringGrid(TControl* parent, int left, int top, int width, int hei
     : TControl(parent) {
   // No LVS_SINGLESEL: any set of rows can be selected. No LVS_EDITLABELS: never editable.
   // LVS_SHAREIMAGELISTS: the row-height list is the grid's own, freed once, by the grid.
-  CreateStandardWindow(WC_LISTVIEWA,
+  CreateStandardWindow(WC_LISTVIEWW,
                        WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS |
                            LVS_SHAREIMAGELISTS,
                        WS_EX_CLIENTEDGE);
@@ -19,19 +19,19 @@ TStringGrid::~TStringGrid() = default;
 
 void TStringGrid::SetColumns(const std::vector<int>& widths) {
   while (ColCount() > 0) {
-    SendMessageA(hwnd_, LVM_DELETECOLUMN, 0, 0);
+    SendMessageW(hwnd_, LVM_DELETECOLUMN, 0, 0);
     widths_.pop_back();
   }
   widths_ = widths;
-  titles_.assign(widths.size(), std::string());
+  titles_.assign(widths.size(), std::wstring());
   for (auto& row : rows_) row.resize(widths.size());
   for (size_t i = 0; i < widths.size(); ++i) {
-    LVCOLUMNA c{};
+    LVCOLUMNW c{};
     c.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     c.fmt = LVCFMT_LEFT;
     c.cx = widths[i];
-    c.pszText = const_cast<char*>("");
-    SendMessageA(hwnd_, LVM_INSERTCOLUMNA, i, (LPARAM)&c);
+    c.pszText = const_cast<wchar_t*>(L"");
+    SendMessageW(hwnd_, LVM_INSERTCOLUMNW, i, (LPARAM)&c);
   }
 }
 
@@ -48,7 +48,7 @@ void TStringGrid::SetDefaultRowHeight(int height) {
 
 void TStringGrid::SetRowCount(int count) {
   if (count < 1) count = 1;
-  rows_.resize(count - 1, std::vector<std::string>(widths_.size()));
+  rows_.resize(count - 1, std::vector<std::wstring>(widths_.size()));
   countPending_ = true;
   if (updating_)
     Flush();
@@ -79,26 +79,34 @@ void TStringGrid::SyncItemCount() {
   countShownAt_ = GetTickCount();
   shownRows_ = rows_.size();
   // Rows come in while a scan runs: only what is on screen needs painting again.
-  SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+  SendMessageW(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
   viewEnd_ = static_cast<size_t>(ListView_GetTopIndex(hwnd_) + ListView_GetCountPerPage(hwnd_) + 1);
 }
 
 std::string TStringGrid::Cell(int col, int row) const {
-  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return std::string();
+  return NarrowFrom(CellW(col, row));
+}
+
+std::wstring TStringGrid::CellW(int col, int row) const {
+  if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return std::wstring();
   return row == 0 ? titles_[col] : rows_[row - 1][col];
 }
 
 void TStringGrid::SetCell(int col, int row, const std::string& text) {
+  SetCellW(col, row, WideFrom(text));
+}
+
+void TStringGrid::SetCellW(int col, int row, std::wstring text) {
   if (col < 0 || col >= ColCount() || row < 0 || row >= RowCount()) return;
   if (row == 0) {
-    titles_[col] = text;
-    LVCOLUMNA c{};
+    titles_[col] = std::move(text);
+    LVCOLUMNW c{};
     c.mask = LVCF_TEXT;
-    c.pszText = const_cast<char*>(titles_[col].c_str());
-    SendMessageA(hwnd_, LVM_SETCOLUMNA, col, (LPARAM)&c);
+    c.pszText = const_cast<wchar_t*>(titles_[col].c_str());
+    SendMessageW(hwnd_, LVM_SETCOLUMNW, col, (LPARAM)&c);
     return;
   }
-  rows_[row - 1][col] = text;
+  rows_[row - 1][col] = std::move(text);
   // A row the list view has not been told of yet is painted when its count arrives; asking the
   // view where it stands costs two window messages, more than the rest of a scan's hit.
   if (static_cast<size_t>(row - 1) >= shownRows_) return;
@@ -160,30 +168,14 @@ void TStringGrid::SelectRange(int top, int bottom) {
 
 bool TStringGrid::HandleNotify(NMHDR* header, LRESULT& result) {
   switch (header->code) {
-    case LVN_GETDISPINFOA: {
-      auto* info = reinterpret_cast<NMLVDISPINFOA*>(header);
-      LVITEMA& it = info->item;
-      if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
-        it.pszText[0] = '\0';
-        if (it.iItem >= 0 && it.iItem < (int)rows_.size() && it.iSubItem >= 0 &&
-            it.iSubItem < ColCount())
-          lstrcpynA(it.pszText, rows_[it.iItem][it.iSubItem].c_str(), it.cchTextMax);
-      }
-      if (it.mask & LVIF_IMAGE) it.iImage = -1;
-      result = 0;
-      return true;
-    }
-    case LVN_GETDISPINFOW: {  // a wide request (another process reading the cells, say)
+    case LVN_GETDISPINFOW: {  // a Unicode view asks wide, whoever reads the cells
       auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
       LVITEMW& it = info->item;
       if ((it.mask & LVIF_TEXT) && it.pszText && it.cchTextMax > 0) {
         it.pszText[0] = L'\0';
         if (it.iItem >= 0 && it.iItem < (int)rows_.size() && it.iSubItem >= 0 &&
-            it.iSubItem < ColCount()) {
-          const std::string& s = rows_[it.iItem][it.iSubItem];
-          wideBuf_ = WideFrom(s);
-          lstrcpynW(it.pszText, wideBuf_.c_str(), it.cchTextMax);
-        }
+            it.iSubItem < ColCount())
+          lstrcpynW(it.pszText, rows_[it.iItem][it.iSubItem].c_str(), it.cchTextMax);
       }
       if (it.mask & LVIF_IMAGE) it.iImage = -1;
       result = 0;

@@ -37,7 +37,9 @@ class TStringGrid : public TControl {
   // Shows a row count held back by an update, when its time has come.
   void Flush();
   std::string Cell(int col, int row) const;
+  std::wstring CellW(int col, int row) const;
   void SetCell(int col, int row, const std::string& text);
+  void SetCellW(int col, int row, std::wstring text);
 
   // Every selected row (grid rows, title excluded), in row order; a Ctrl+click selection may
   // leave gaps.
@@ -69,8 +71,7 @@ class TStringGrid : public TControl {
   size_t shownRows_ = 0;  // the item count the list view was last given
   size_t viewEnd_ = 0;    // rows before this one were on screen (or partly) at that time
   std::vector<int> widths_;
-  std::vector<std::string> titles_;
-  std::vector<std::vector<std::string>> rows_;  // rows_[0] is grid row 1
-  std::wstring wideBuf_;                        // text handed to a wide display request
+  std::vector<std::wstring> titles_;
+  std::vector<std::vector<std::wstring>> rows_;  // rows_[0] is grid row 1
   TImageListHandle rowHeight_;
 };

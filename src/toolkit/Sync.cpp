@@ -24,18 +24,18 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     return 0;
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 }  // namespace
 
 void InitSynchronize() {
   if (g_window) return;
-  WNDCLASSA wc{};
+  WNDCLASSW wc{};
   wc.lpfnWndProc = Proc;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.lpszClassName = "TSynchronizeWindow";
-  RegisterClassA(&wc);
-  g_window = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TSynchronizeWindow";
+  RegisterClassW(&wc);
+  g_window = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                              wc.hInstance, nullptr);
   g_threadId = GetCurrentThreadId();
 }
@@ -50,6 +50,6 @@ void Synchronize(const std::function<void()>& fn) {
     return;
   }
   Call call{&fn, nullptr};
-  SendMessageA(g_window, kRunMessage, 0, reinterpret_cast<LPARAM>(&call));
+  SendMessageW(g_window, kRunMessage, 0, reinterpret_cast<LPARAM>(&call));
   if (call.error) std::rethrow_exception(call.error);
 }

@@ -5,16 +5,16 @@
 TTimer::TTimer(UINT interval) : interval_(interval) {
   static bool registered = false;
   if (!registered) {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "TTimerWindow";
-    RegisterClassA(&wc);
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TTimerWindow";
+    RegisterClassW(&wc);
     registered = true;
   }
-  hwnd_ = CreateWindowExA(0, "TTimerWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                          GetModuleHandleA(nullptr), nullptr);
-  SetWindowLongPtrA(hwnd_, GWLP_USERDATA, (LONG_PTR)this);
+  hwnd_ = CreateWindowExW(0, L"TTimerWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                          GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, (LONG_PTR)this);
 }
 
 TTimer::~TTimer() {
@@ -43,10 +43,10 @@ void TTimer::Update() {
 
 LRESULT CALLBACK TTimer::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_TIMER) {
-    auto* self = reinterpret_cast<TTimer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<TTimer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     // A failing tick is dropped; the next one comes as usual.
     if (self && self->enabled_ && self->OnTimer) Guarded([&] { self->OnTimer(self); });
     return 0;
   }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

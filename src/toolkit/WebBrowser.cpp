@@ -78,7 +78,7 @@ void TWebBrowser::Navigate(const std::wstring& url) {
     ShowFallback();
     return;
   }
-  if (!posted_ && hwnd_ && PostMessageA(hwnd_, kNavigateMessage, 0, 0)) posted_ = true;
+  if (!posted_ && hwnd_ && PostMessageW(hwnd_, kNavigateMessage, 0, 0)) posted_ = true;
 }
 
 LRESULT TWebBrowser::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {

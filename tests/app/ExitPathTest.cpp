@@ -20,12 +20,12 @@ namespace {
 bool PumpSeesQuit() {
   bool quit = false;
   MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       quit = true;
       continue;
     }
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   return quit;
 }

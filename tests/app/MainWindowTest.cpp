@@ -1,8 +1,13 @@
 // The main window built for real: layout, first show, page switch, accordion, shut-down.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "app/FeaturePages.h"
 #include "app/UnitMain.h"
@@ -10,6 +15,7 @@
 #include "startup/StartupPage.h"
 #include "startup/StartupScratch.h"
 #include "support/MainFormTest.h"
+#include "system/Seams.h"
 
 namespace {
 using testsupport::PumpMessages;
@@ -196,4 +202,71 @@ TEST_F(MainWindow, CloseSetsClosingAndPanelsNoLongerFollowEachOther) {
   form->Close();
   PumpMessages();
   EXPECT_FALSE(IsWindow(h));
+}
+
+namespace {
+BOOL CALLBACK CollectText(HWND child, LPARAM into) {
+  wchar_t text[256] = L"";
+  GetWindowTextW(child, text, 256);
+  reinterpret_cast<std::vector<std::wstring>*>(into)->push_back(text);
+  return TRUE;
+}
+
+BOOL CALLBACK CloseMessageBox(HWND w, LPARAM) {
+  wchar_t cls[16] = L"";
+  GetClassNameW(w, cls, 16);
+  if (lstrcmpW(cls, L"#32770") == 0) PostMessageW(w, WM_COMMAND, IDOK, 0);
+  return TRUE;
+}
+
+// The texts of a message box of this thread once it shows (caption, then every control's text),
+// after which it is closed with OK; any box of this thread still open after 10 s is closed too.
+std::vector<std::wstring> ReadAndCloseMessageBox(DWORD thread, const wchar_t* caption) {
+  std::vector<std::wstring> texts;
+  for (int i = 0; i < 1000; ++i) {
+    HWND box = FindWindowW(L"#32770", caption);
+    if (box && GetWindowThreadProcessId(box, nullptr) == thread) {
+      texts.push_back(caption);
+      EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&texts));
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+      return texts;
+    }
+    Sleep(10);
+  }
+  EnumThreadWindows(thread, CloseMessageBox, 0);
+  return texts;
+}
+}  // namespace
+
+// Also run with the system code page 1252: every text reaches the screen as its Chinese self.
+TEST_F(MainWindow, ScreenTextsReadBackAsTheirChineseSelves_AnyCodePage) {
+  wchar_t text[256] = L"";
+  SendMessageW(form->StatusBar1->Handle(), SB_GETTEXTW, 0, (LPARAM)text);
+  EXPECT_STREQ(text, L"恶意软件清理") << "status panel";
+
+  TCITEMW tab{};
+  tab.mask = TCIF_TEXT;
+  tab.pszText = text;
+  tab.cchTextMax = 256;
+  ASSERT_TRUE(SendMessageW(form->PageControl1->TabStrip(), TCM_GETITEMW, 0, (LPARAM)&tab));
+  EXPECT_STREQ(text, L"恶意软件检测") << "tab caption";
+
+  const TStartupPage& startup = *form->Pages->Startup;
+  GetWindowTextW(startup.BitBtnDelRegValue.Handle(), text, 256);
+  EXPECT_STREQ(text, L"删除选定项目(&D)") << "button";
+
+  LVCOLUMNW column{};
+  column.mask = LVCF_TEXT;
+  column.pszText = text;
+  column.cchTextMax = 256;
+  ASSERT_TRUE(SendMessageW(startup.LViewStartRun.Handle(), LVM_GETCOLUMNW, 1, (LPARAM)&column));
+  EXPECT_STREQ(text, L"名称") << "list header";
+
+  std::vector<std::wstring> box;
+  const DWORD self = GetCurrentThreadId();
+  std::thread reader([&] { box = ReadAndCloseMessageBox(self, L"提示"); });
+  Seams::RealMessageBoxes().Show(form->Handle(), "确认要清理选中项吗?", "提示", MB_OK);
+  reader.join();
+  ASSERT_FALSE(box.empty()) << "no message box captioned 提示";
+  EXPECT_NE(std::find(box.begin(), box.end(), L"确认要清理选中项吗?"), box.end()) << "message";
 }

@@ -236,3 +236,17 @@ TEST_F(Settings, SaveConfirmsOnlyWhatWasWritten) {
   EXPECT_EQ(Ini("AutoRegBak"), "1");
   EXPECT_EQ(seams_.MessageBoxes.Count(), 4u);
 }
+
+// Also run with the system code page 1252: config.ini is code page 936 text on any system, and
+// the folder it names is made under its Chinese name.
+TEST_F(Settings, AChineseFolderNameSurvivesTheFile_AnyCodePage) {
+  const std::string folder = dir_.Path() + "备份";
+  WriteIni("[RunData]\r\nRegBakDir=" + folder + "\r\n");
+  EXPECT_EQ(Ini("RegBakDir"), folder);
+  ASSERT_TRUE(EnsureFolder(Ini("RegBakDir")));
+  const std::string ascii = dir_.Path();
+  EXPECT_NE(GetFileAttributesW((std::wstring(ascii.begin(), ascii.end()) + L"备份").c_str()),
+            INVALID_FILE_ATTRIBUTES);
+  ASSERT_TRUE(TSettingsFile(ini_).Write("RegBakDir", folder + "2"));
+  EXPECT_NE(ReadTextFile(ini_).find("RegBakDir=" + folder + "2\r\n"), std::string::npos);
+}

@@ -26,9 +26,9 @@ const wchar_t kToolbar[] = L"SOFTWARE\\Microsoft\\Internet Explorer\\Toolbar";
 const wchar_t kClasses[] = L"SOFTWARE\\Classes\\CLSID";
 
 inline std::wstring Wide(const std::string& s) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), nullptr, 0);
+  const int n = MultiByteToWideChar(936, 0, s.data(), (int)s.size(), nullptr, 0);
   std::wstring w(n, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), w.data(), n);
+  MultiByteToWideChar(936, 0, s.data(), (int)s.size(), w.data(), n);
   return w;
 }
 

@@ -17,7 +17,7 @@ TEST(RunWhileResponsive, AQuitRequestEndsTheWaitAndStaysQueuedForTheMainLoop) {
       },
       nullptr));
   MSG msg;
-  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 3u);
   // The abandoned work still ends on its own.
   for (int i = 0; i < 100 && !*done; ++i) Sleep(20);

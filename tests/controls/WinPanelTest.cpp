@@ -98,7 +98,7 @@ TEST_F(WinPanelTest, ScrollDelayDecidesWhetherMessagesRunDuringTheAnimation) {
   PumpMessages();
   PostThreadMessageA(GetCurrentThreadId(), probe, 0, 0);
   p->SetPanelStatus(dtClosed);  // ScrollDelay 0: no pauses, nothing else runs
-  EXPECT_TRUE(PeekMessageA(&msg, nullptr, probe, probe, PM_REMOVE));
+  EXPECT_TRUE(PeekMessageW(&msg, nullptr, probe, probe, PM_REMOVE));
 
   p->SetScrollDelay(2);
   TEvents events;
@@ -107,7 +107,7 @@ TEST_F(WinPanelTest, ScrollDelayDecidesWhetherMessagesRunDuringTheAnimation) {
   PostMessageA(p->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, At(10, 5));
   PostThreadMessageA(GetCurrentThreadId(), probe, 0, 0);
   p->SetPanelStatus(dtOpened);
-  EXPECT_FALSE(PeekMessageA(&msg, nullptr, probe, probe, PM_REMOVE));
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, probe, probe, PM_REMOVE));
   EXPECT_EQ(p->Height(), 100);
   EXPECT_EQ(events.States, std::vector<TPanelStatus>{dtOpened});
 

@@ -16,7 +16,7 @@ namespace regclean_test {
 
 inline std::wstring W(const std::string& s) {
   std::wstring w(s.size() * 2 + 1, L'\0');
-  w.resize(MultiByteToWideChar(CP_ACP, 0, s.data(), (int)s.size(), w.data(), (int)w.size()));
+  w.resize(MultiByteToWideChar(936, 0, s.data(), (int)s.size(), w.data(), (int)w.size()));
   return w;
 }
 
@@ -32,7 +32,7 @@ inline void TakeSnapshot(HKEY root, const std::wstring& path, TSnapshot& out) {
 
 class TCollectSink : public IRegScanSink {
  public:
-  void Analyzing(const std::string&) override { ++Examined; }
+  void Analyzing(const std::wstring&) override { ++Examined; }
   bool Stopped() override { return false; }
   void AddHit(TRegHit&& hit) override { Hits.push_back(std::move(hit)); }
   // Hits whose key path (below the root) starts with `prefix`.

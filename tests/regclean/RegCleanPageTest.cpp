@@ -130,7 +130,7 @@ TEST_F(RegCleanPage, ScanListsHitsThenRemovesExactlyTheSelectedRows) {
   for (int row = 1; row <= 10; ++row) {
     ASSERT_NE(p.HitOfRow(row), nullptr) << row;
     EXPECT_EQ(p.HitOfRow(row)->KeyPath, listed[row - 1]) << row;
-    EXPECT_EQ(p.StringGrid1.Cell(0, row), p.HitOfRow(row)->GridKey()) << row;
+    EXPECT_EQ(p.StringGrid1.CellW(0, row), p.HitOfRow(row)->GridKey()) << row;
   }
   EXPECT_EQ(p.edKey.Text(), "");
   EXPECT_TRUE(p.btnRemove.Enabled());

@@ -114,32 +114,31 @@ TEST(RegClean, WalkReportsNameAndDataHitsUnderAllThreeRootsAndNeverFollowsLinks)
   ASSERT_EQ(user_hits.size(), 5u);
   std::map<std::wstring, TRegHit> byName;
   for (const auto& h : user_hits) byName[h.Name] = h;
-  EXPECT_EQ(byName[L"Data"].GridKey(), "HKEY_CURRENT_USER: \\" + user.Sub() + "\\App");
-  EXPECT_EQ(byName[L"Data"].DataText, NarrowFrom(missing));
-  EXPECT_EQ(byName[d + L"gone.exe"].DataText, "plain text") << "reported by its name";
-  EXPECT_EQ(byName[L""].NameText, "") << "the default value";
+  EXPECT_EQ(byName[L"Data"].GridKey(), L"HKEY_CURRENT_USER: \\" + userKey);
+  EXPECT_EQ(byName[L"Data"].DataText, missing);
+  EXPECT_EQ(byName[d + L"gone.exe"].DataText, L"plain text") << "reported by its name";
+  EXPECT_TRUE(byName.count(L"")) << "the default value";
   EXPECT_EQ(byName[L"Expand"].Type, (DWORD)REG_EXPAND_SZ);
-  EXPECT_EQ(byName[L"Expand"].DataText, NarrowFrom(d + L"expand.dll")) << "shown unexpanded";
+  EXPECT_EQ(byName[L"Expand"].DataText, d + L"expand.dll") << "shown unexpanded";
   EXPECT_FALSE(byName[L"Data"].TimeText.empty());
   EXPECT_TRUE(byName[L"Data"].Exact);
   const TRegHit& odd = byName[L"Odd"];
   EXPECT_EQ(odd.KeyPath, userKey + L"\\Deep\\er\\\x0E01") << "the subtree is walked exactly";
-  EXPECT_FALSE(odd.Exact) << "its name does not survive code page 936";
+  EXPECT_EQ(odd.KeyText, L"\\" + odd.KeyPath) << "and shown exactly";
+  EXPECT_TRUE(odd.Exact) << "a name outside code page 936 is acted on like any other";
 
   // The user's own hive below HKEY_USERS reports the same values again, as separate rows.
   int underUsers = 0;
   for (const auto& h : sink.Hits)
-    if (h.Root == HKEY_USERS && h.Name == L"Data" && h.KeyText[0] == '\\' &&
-        h.KeyText.size() > user.Sub().size() &&
-        h.KeyText.compare(h.KeyText.size() - user.Sub().size() - 4, std::string::npos,
-                          user.Sub() + "\\App") == 0)
+    if (h.Root == HKEY_USERS && h.Name == L"Data" && h.KeyText[0] == L'\\' &&
+        h.KeyText.size() > userKey.size() &&
+        h.KeyText.compare(h.KeyText.size() - userKey.size(), std::wstring::npos, userKey) == 0)
       ++underUsers;
   EXPECT_EQ(underUsers, 1);
 
   const auto machine_hits = sink.Below(HKEY_LOCAL_MACHINE, machine.Path);
   ASSERT_EQ(machine_hits.size(), 1u) << "found once, not again through the link";
-  EXPECT_EQ(machine_hits[0].GridKey(),
-            "HKEY_LOCAL_MACHINE: " + NarrowFrom(machine.Path) + "\\Vendor")
+  EXPECT_EQ(machine_hits[0].GridKey(), L"HKEY_LOCAL_MACHINE: " + machine.Path + L"\\Vendor")
       << "no leading backslash below Software";
 }
 
@@ -168,7 +167,8 @@ TEST(RegClean, GridKeyTextAndLastWriteTime) {
   EXPECT_EQ(FormatLastWrite(ft), "01" + d + "05" + d + "2026 12" + c + "07AM");
 }
 
-TEST(RegClean, RemovalDeletesOnlyWhatStillHoldsAndTheUndoFileRestoresIt) {
+// Also run with the system code page 1252: a Korean name is held, removed and restored exactly.
+TEST(RegClean, RemovalDeletesOnlyWhatStillHoldsAndTheUndoFileRestoresIt_AnyCodePage) {
   TScratchKey user("RegCleanRemove");
   TScratchDir dir("regclean_remove");
   const std::wstring d = W(dir.Path());
@@ -181,7 +181,7 @@ TEST(RegClean, RemovalDeletesOnlyWhatStillHoldsAndTheUndoFileRestoresIt) {
   PutValue(HKEY_CURRENT_USER, key + L"\\A", L"\x5630", REG_SZ, missing);
   PutValue(HKEY_CURRENT_USER, key + L"\\A", d + L"unc.exe", REG_SZ, L"\\\\server\\share");
   PutValue(HKEY_CURRENT_USER, key + L"\\B", L"Changed", REG_SZ, missing);
-  PutValue(HKEY_CURRENT_USER, key + L"\\B", L"v\x0E01", REG_SZ, missing);
+  PutValue(HKEY_CURRENT_USER, key + L"\\B", L"v\xD55C\xAE00", REG_SZ, missing);  // Korean
   PutValue(HKEY_CURRENT_USER, key + L"\\B", L"v?", REG_SZ, missing);
   PutValue(HKEY_CURRENT_USER, key + L"\\B", L"line\nbreak", REG_SZ, missing);
   PutValue(HKEY_CURRENT_USER, key + L"\\B", d + L"break.exe", REG_SZ, L"line\r\nbreak");
@@ -207,7 +207,7 @@ TEST(RegClean, RemovalDeletesOnlyWhatStillHoldsAndTheUndoFileRestoresIt) {
   TakeSnapshot(HKEY_CURRENT_USER, key, before);
   const TRemovalResult done = RemoveRegHits(chosen, dir.Path() + "RegClean");
   ASSERT_TRUE(done.UndoWritten);
-  EXPECT_EQ(done.Deleted.size(), 5u);
+  EXPECT_EQ(done.Deleted.size(), 6u);
   TSnapshot left;
   TakeSnapshot(HKEY_CURRENT_USER, key + L"\\A", left);
   EXPECT_TRUE(left.empty()) << left.size();
@@ -215,7 +215,7 @@ TEST(RegClean, RemovalDeletesOnlyWhatStillHoldsAndTheUndoFileRestoresIt) {
   // A line break cannot stand on a row or in a line of the undo file.
   EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, key + L"\\B", L"line\nbreak"));
   EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, key + L"\\B", d + L"break.exe"));
-  EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, key + L"\\B", L"v\x0E01"));
+  EXPECT_FALSE(ValueThere(HKEY_CURRENT_USER, key + L"\\B", L"v\xD55C\xAE00"));
   EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, key + L"\\B", L"v?")) << "never deleted in its place";
   EXPECT_TRUE(ValueThere(HKEY_CURRENT_USER, key + L"\\C", L"Kept"));
   const std::string file = done.UndoFile;

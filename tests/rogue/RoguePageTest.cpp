@@ -6,6 +6,7 @@
 #include "RogueScratch.h"
 #include "rogue/RoguePage.h"
 #include "support/RecordingSeams.h"
+#include "system/Text.h"
 #include "toolkit/Form.h"
 #include "toolkit/ProgressBar.h"
 #include "toolkit/StatusBar.h"
@@ -39,7 +40,7 @@ class TRogueHost : public TTestHost {
         break;
       }
       MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
       if (GetTickCount() - start > 30000) return false;
     }
     return true;
@@ -50,13 +51,14 @@ class TRogueHost : public TTestHost {
   HANDLE worker_ = nullptr;
 };
 
-// Collects the texts given to one window (the scan sets them without pumping messages).
+// Collects the texts given to one window (the scan sets them without pumping messages), in code
+// page 936 as the program writes them; the window is a Unicode one, so they come wide.
 std::vector<std::string>* g_texts = nullptr;
 HWND g_textWindow = nullptr;
 LRESULT CALLBACK TextHook(int code, WPARAM wParam, LPARAM lParam) {
   auto* m = reinterpret_cast<CWPSTRUCT*>(lParam);
   if (code == HC_ACTION && m->hwnd == g_textWindow && m->message == WM_SETTEXT)
-    g_texts->push_back(reinterpret_cast<const char*>(m->lParam));
+    g_texts->push_back(NarrowFrom(reinterpret_cast<const wchar_t*>(m->lParam)));
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -142,7 +144,7 @@ TEST_F(RoguePage, ScanStatusFoundCountAndRows) {
   std::vector<std::string> texts;
   g_texts = &texts;
   g_textWindow = page_->LabelScanStatus.Handle();
-  HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, TextHook, nullptr, GetCurrentThreadId());
+  HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, TextHook, nullptr, GetCurrentThreadId());
   page_->BitBtn9.Click();  // the detect tab's button scans through the clean tab's one
   UnhookWindowsHookEx(hook);
   EXPECT_EQ(texts, (std::vector<std::string>{

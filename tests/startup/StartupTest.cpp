@@ -166,39 +166,39 @@ TEST_F(StartupPage, ConfirmationDecidesAndTheListIsAlwaysRebuilt) {
   EXPECT_GE(RowOf(Unique("third"), kWhere[0]), 0);
 }
 
-TEST_F(StartupPage, NameOutsideTheCodePageShowsItsOwnCommandAndIsNeverDeleted) {
-  // The Thai name reads "?VbUpd..." in code page 936, exactly as the other value's name does.
+// Also run with the system code page 1252.
+TEST_F(StartupPage, NameOutsideTheCodePageIsListedAndDeletedExactly_AnyCodePage) {
+  // The Korean name reads "??VbUpd..." in code page 936, exactly as the other value's name does.
   const TStartupSource& hkcu = StartupRegistrySources()[0];
-  const std::string stem = Unique("VbUpd"), shown = "?" + stem;
-  const std::wstring thai = L"\x0E01" + std::wstring(stem.begin(), stem.end());
+  const std::string stem = Unique("VbUpd"), shown = "??" + stem;
+  const std::wstring korean = L"\xD55C\xAE00" + std::wstring(stem.begin(), stem.end());
   scratch_.Set(hkcu.Root, hkcu.KeyPath, shown, "C:\\good.exe");
-  scratch_.SetWide(hkcu.Root, hkcu.KeyPath, thai, L"C:\\evil.exe");
-  const auto thaiExists = [&] {
+  scratch_.SetWide(hkcu.Root, hkcu.KeyPath, korean, L"C:\\\xD55C.exe");
+  scratch_.Set(hkcu.Root, hkcu.KeyPath, Unique("next"), "C:\\next.exe");
+  const auto koreanExists = [&] {
     return SHGetValueW(hkcu.Root, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run",
-                       thai.c_str(), nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+                       korean.c_str(), nullptr, nullptr, nullptr) == ERROR_SUCCESS;
   };
-  const auto rowWith = [&](const std::string& command) {
+  const auto rowOf = [&](const std::wstring& name) {
     for (int i = 0; i < List().Count(); ++i)
-      if (List().SubItem(i, 0) == shown && List().SubItem(i, 1) == command) return i;
+      if (List().SubItemW(i, 0) == name) return i;
     return -1;
   };
   page_->BitBtnBitBtnDelRefValueClick();
-  ASSERT_GE(rowWith("C:\\good.exe"), 0);
-  ASSERT_GE(rowWith("C:\\evil.exe"), 0) << "the Thai row shows the other value's command";
+  const int row = rowOf(korean);
+  ASSERT_GE(row, 0) << "listed under its exact name";
+  EXPECT_EQ(List().SubItemW(row, 1), L"C:\\\xD55C.exe");
+  ASSERT_GE(rowOf(L"??" + std::wstring(stem.begin(), stem.end())), 0);
 
   TSeamGuard seams;
   seams.MessageBoxes.SetDefaultAnswer(IDYES);
-  Mouse(NM_CLICK, rowWith("C:\\evil.exe"));
+  Mouse(NM_CLICK, row);
   page_->BitBtnDelRegValue.Click();
-  EXPECT_TRUE(thaiExists());
-  EXPECT_TRUE(ValueExists(hkcu.Root, hkcu.KeyPath, shown)) << "the other value went in its place";
-  EXPECT_GE(rowWith("C:\\evil.exe"), 0);
-
-  Mouse(NM_CLICK, rowWith("C:\\good.exe"));
-  page_->BitBtnDelRegValue.Click();
-  EXPECT_FALSE(ValueExists(hkcu.Root, hkcu.KeyPath, shown));
-  EXPECT_TRUE(thaiExists());
-  EXPECT_EQ(seams.MessageBoxes.Count(), 1u) << "asked only about the row that can go";
+  EXPECT_FALSE(koreanExists());
+  EXPECT_TRUE(ValueExists(hkcu.Root, hkcu.KeyPath, shown)) << "the neighbour that reads alike";
+  EXPECT_TRUE(ValueExists(hkcu.Root, hkcu.KeyPath, Unique("next")));
+  EXPECT_EQ(rowOf(korean), -1);
+  EXPECT_EQ(seams.MessageBoxes.Count(), 1u);
 }
 
 TEST(StartupItems, DeletionTouchesExactlyTheCodedEntry) {

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "system/Text.h"
+
 int TRecordingMessageBoxes::Show(HWND owner, const std::string& text, const std::string& caption,
                                  UINT flags) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -137,11 +139,12 @@ void TRecordingProcesses::Clear() {
   calls_.clear();
 }
 
-INT_PTR TRecordingShell::ShellExecute(HWND owner, const std::string& operation,
-                                      const std::string& file, const std::string& parameters,
-                                      const std::string& directory, int showCommand) {
+INT_PTR TRecordingShell::ShellExecute(HWND owner, const std::wstring& operation,
+                                      const std::wstring& file, const std::wstring& parameters,
+                                      const std::wstring& directory, int showCommand) {
   std::lock_guard<std::mutex> lock(mutex_);
-  calls_.push_back({owner, operation, file, parameters, directory, showCommand});
+  calls_.push_back({owner, NarrowFrom(operation), NarrowFrom(file), NarrowFrom(parameters),
+                    NarrowFrom(directory), showCommand});
   return result_;
 }
 

@@ -82,10 +82,12 @@ struct TShellCall {
   int ShowCommand = 0;
 };
 
+// Records the texts in code page 936, as the program's own texts are written.
 class TRecordingShell : public IShellOpener {
  public:
-  INT_PTR ShellExecute(HWND owner, const std::string& operation, const std::string& file,
-                       const std::string& parameters, const std::string& directory,
+  using IShellOpener::ShellExecute;
+  INT_PTR ShellExecute(HWND owner, const std::wstring& operation, const std::wstring& file,
+                       const std::wstring& parameters, const std::wstring& directory,
                        int showCommand) override;
   void SetResult(INT_PTR result);  // default 42 (success)
   std::vector<TShellCall> Calls() const;

@@ -190,7 +190,7 @@ TEST_F(AppListTab, EachRowHoldsItsOwnRecordAndTheImageListOutlivesTheView) {
   // A failed insert shifts nothing: every row still ends the task it shows.
   for (int i = 0; i < List().Count(); ++i) {
     ASSERT_NE(tab_->RowRecord(i), nullptr);
-    EXPECT_EQ(tab_->RowRecord(i)->Title, List().Caption(i)) << i;
+    EXPECT_EQ(tab_->RowRecord(i)->Title, List().CaptionW(i)) << i;
   }
 
   // The list view only shows the tab's image list; the tab frees it.

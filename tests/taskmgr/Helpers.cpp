@@ -33,7 +33,7 @@ HWND MakeWindow(const char* className, const char* title, bool visible) {
     MakeWindow(kHelperClass, " \t ", true);
     MakeWindow(kHelperClass, "helper hidden", false);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   } else if (std::strcmp(mode, "hung") == 0) {
     MakeWindow(kHelperClass, kHungTitle, true);
     Sleep(INFINITE);

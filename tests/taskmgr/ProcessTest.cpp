@@ -103,7 +103,7 @@ TEST_F(ProcessTab, AReusedIdIsANewRowAndIsNeverEndedUnderItsOldName) {
 
   // Same id, another program: the old row goes and the new process is appended.
   for (TProcInfo& p : snapshot)
-    if (p.ProcessId == helper.Id()) p.ImageName = "other.exe";
+    if (p.ProcessId == helper.Id()) p.ImageName = L"other.exe";
   tab_->ApplySnapshot(snapshot);
   ASSERT_EQ(List().Count(), rows);
   EXPECT_EQ(List().Caption(rows - 1), "other.exe");
@@ -115,7 +115,7 @@ TEST_F(ProcessTab, AReusedIdIsANewRowAndIsNeverEndedUnderItsOldName) {
   tab_->BtnEndProcClick();
   EXPECT_EQ(seams_.MessageBoxes.Count(), 1u);
   EXPECT_TRUE(helper.Running());
-  EXPECT_FALSE(EndProcessIfNamed(helper.Id(), "other.exe"));
+  EXPECT_FALSE(EndProcessIfNamed(helper.Id(), L"other.exe"));
   EXPECT_TRUE(helper.Running());
 }
 
@@ -138,10 +138,10 @@ TEST_F(ProcessTab, FoldersComeFromEachProcessItselfAndTheIdleEntryOpensNothing) 
     std::vector<TProcInfo> snapshot;
     ASSERT_TRUE(TakeProcessSnapshot(snapshot));
     TProcInfo idle;
-    idle.ImageName = "System Idle";
+    idle.ImageName = L"System Idle";
     idle.MemoryKB = 16;
     TProcInfo tail;  // a name that is the end of another process's name, with no process
-    tail.ImageName = "ss.exe";
+    tail.ImageName = L"ss.exe";
     tail.ProcessId = 0x7ffffff0;
     snapshot.push_back(idle);
     snapshot.push_back(tail);

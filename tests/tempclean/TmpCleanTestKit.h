@@ -13,6 +13,7 @@
 #include "support/Scratch.h"
 #include "support/WineUnix.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 #include "tempclean/TempCleaner.h"
 
 namespace tempclean_test {
@@ -22,8 +23,9 @@ class TRecordingView : public ITmpCleanView {
  public:
   void SetRunning(bool running) override { Add(running ? "run" : "idle"); }
   void ClearLines() override { Add("clear"); }
-  void AddLine(const std::string& line) override {
-    Add("line:" + line);
+  // Recorded in code page 936, as the program's own texts are written.
+  void AddLine(const std::wstring& line) override {
+    Add("line:" + NarrowFrom(line));
     if (OnLine) OnLine();
   }
   void SetStatus(const std::string& text) override { Add("status:" + text); }
@@ -79,7 +81,7 @@ inline void RunOnWorker(const std::function<void()>& work) {
   });
   MSG msg;
   while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
   worker.join();
   CloseHandle(done);
 }

@@ -18,13 +18,13 @@ bool Pump(DWORD ms = 200) {
   bool quit = false;
   for (DWORD start = GetTickCount(); GetTickCount() - start < ms;) {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WM_QUIT) {
         quit = true;
         continue;
       }
       TranslateMessage(&msg);
-      DispatchMessageA(&msg);
+      DispatchMessageW(&msg);
     }
     Sleep(10);
   }

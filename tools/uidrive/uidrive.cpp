@@ -10,20 +10,22 @@
 //   uidrive checked ITEM        print 1 or 0: the check state of a list box item with that text
 //   uidrive tray left|right     click the main window's notification-area icon (the pointer is
 //                               put in the window first, so a menu opens where a picture shows it)
+// Texts are compared wide, as the arguments come (Wine turns them from the locale's encoding), so
+// it works whatever the system's code page.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 namespace {
-std::string g_text;
+std::wstring g_text;
 HWND g_found = nullptr;
 
-std::string TextOf(HWND h) {
-  char buf[512] = "";
-  GetWindowTextA(h, buf, sizeof buf);
+std::wstring TextOf(HWND h) {
+  wchar_t buf[512] = L"";
+  GetWindowTextW(h, buf, 512);
   return buf;
 }
 
@@ -36,9 +38,9 @@ BOOL CALLBACK FindTop(HWND h, LPARAM) {
 }
 
 BOOL CALLBACK FindChild(HWND h, LPARAM onlyClass) {
-  char cls[64] = "";
-  GetClassNameA(h, cls, sizeof cls);
-  if (onlyClass && lstrcmpiA(cls, reinterpret_cast<const char*>(onlyClass)) != 0) return TRUE;
+  wchar_t cls[64] = L"";
+  GetClassNameW(h, cls, 64);
+  if (onlyClass && lstrcmpiW(cls, reinterpret_cast<const wchar_t*>(onlyClass)) != 0) return TRUE;
   if (TextOf(h) == g_text && IsWindowVisible(h)) {
     g_found = h;
     return FALSE;
@@ -64,22 +66,22 @@ struct TRemoteBlock {
   }
 };
 
-std::string TabText(HWND tabs, TRemoteBlock& remote, int index) {
-  TCITEMA item{};
+std::wstring TabText(HWND tabs, TRemoteBlock& remote, int index) {
+  TCITEMW item{};
   item.mask = TCIF_TEXT;
-  item.pszText = remote.base + 512;
+  item.pszText = reinterpret_cast<wchar_t*>(remote.base + 512);
   item.cchTextMax = 256;
   WriteProcessMemory(remote.process, remote.base, &item, sizeof item, nullptr);
-  SendMessageA(tabs, TCM_GETITEMA, index, (LPARAM)remote.base);
-  char buf[257] = "";
-  ReadProcessMemory(remote.process, remote.base + 512, buf, 256, nullptr);
+  SendMessageW(tabs, TCM_GETITEMW, index, (LPARAM)remote.base);
+  wchar_t buf[257] = L"";
+  ReadProcessMemory(remote.process, remote.base + 512, buf, 256 * sizeof(wchar_t), nullptr);
   return buf;
 }
 
 BOOL CALLBACK FindTab(HWND h, LPARAM) {
-  char cls[64] = "";
-  GetClassNameA(h, cls, sizeof cls);
-  if (lstrcmpiA(cls, WC_TABCONTROLA) != 0 || !IsWindowVisible(h)) return TRUE;
+  wchar_t cls[64] = L"";
+  GetClassNameW(h, cls, 64);
+  if (lstrcmpiW(cls, WC_TABCONTROLW) != 0 || !IsWindowVisible(h)) return TRUE;
   TRemoteBlock remote(h);
   if (!remote.base) return TRUE;
   int n = TabCtrl_GetItemCount(h);
@@ -101,16 +103,16 @@ BOOL CALLBACK FindTab(HWND h, LPARAM) {
 // A check list box keeps each item's state as the item's data (1 checked, 0 not).
 int g_checked = -1;
 BOOL CALLBACK FindListItem(HWND h, LPARAM) {
-  char cls[64] = "";
-  GetClassNameA(h, cls, sizeof cls);
-  if (lstrcmpiA(cls, "LISTBOX") != 0 || !IsWindowVisible(h)) return TRUE;
-  const LRESULT index = SendMessageA(h, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)g_text.c_str());
+  wchar_t cls[64] = L"";
+  GetClassNameW(h, cls, 64);
+  if (lstrcmpiW(cls, L"LISTBOX") != 0 || !IsWindowVisible(h)) return TRUE;
+  const LRESULT index = SendMessageW(h, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)g_text.c_str());
   if (index == LB_ERR) return TRUE;
   g_checked = SendMessageA(h, LB_GETITEMDATA, index, 0) != 0 ? 1 : 0;
   return FALSE;
 }
 
-HWND Top(const char* title) {
+HWND Top(const wchar_t* title) {
   g_text = title;
   g_found = nullptr;
   EnumWindows(FindTop, 0);
@@ -118,28 +120,30 @@ HWND Top(const char* title) {
 }
 
 HWND MainWindow() {
-  return Top("Veldor 1.2");
+  return Top(L"Veldor 1.2");
 }
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc < 3) {
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv || argc < 3) {
     std::fprintf(stderr, "usage: uidrive wait|rect|click|link|tab|close|checked|tray TEXT\n");
     return 2;
   }
-  std::string verb = argv[1];
-  const char* text = argv[2];
-  if (verb == "wait") {
+  const std::wstring verb = argv[1];
+  const wchar_t* text = argv[2];
+  if (verb == L"wait") {
     for (int i = 0; i < 300; ++i) {
       if (Top(text)) return 0;
       Sleep(100);
     }
     return 1;
   }
-  if (verb == "rect" || verb == "close") {
+  if (verb == L"rect" || verb == L"close") {
     HWND h = Top(text);
     if (!h) return 1;
-    if (verb == "close") {
+    if (verb == L"close") {
       PostMessageA(h, WM_CLOSE, 0, 0);
       return 0;
     }
@@ -152,11 +156,11 @@ int main(int argc, char** argv) {
   if (!main) return 1;
   g_text = text;
   g_found = nullptr;
-  if (verb == "tray") {
+  if (verb == L"tray") {
     RECT r;
     GetWindowRect(main, &r);
     SetCursorPos(r.left + (r.right - r.left) / 2, r.top + (r.bottom - r.top) / 2);
-    const LPARAM mouse = std::strcmp(text, "right") == 0 ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
+    const LPARAM mouse = std::wstring(text) == L"right" ? WM_RBUTTONDOWN : WM_LBUTTONDOWN;
     PostMessageA(main, WM_USER + 1, 1, mouse);
     Sleep(500);
     // Point at the first item, as a user about to choose would.
@@ -164,23 +168,23 @@ int main(int argc, char** argv) {
     Sleep(300);
     return 0;
   }
-  if (verb == "tab") {
+  if (verb == L"tab") {
     EnumChildWindows(main, FindTab, 0);
     return g_found ? 0 : 1;
   }
-  if (verb == "checked") {
+  if (verb == L"checked") {
     EnumChildWindows(main, FindListItem, 0);
     if (g_checked < 0) return 1;
     std::printf("%d\n", g_checked);
     return 0;
   }
-  if (verb == "click" || verb == "link") {
-    EnumChildWindows(main, FindChild, verb == "link" ? (LPARAM) "TLinkLabel" : 0);
+  if (verb == L"click" || verb == L"link") {
+    EnumChildWindows(main, FindChild, verb == L"link" ? (LPARAM)L"TLinkLabel" : 0);
     if (!g_found) return 1;
-    char cls[64] = "";
-    GetClassNameA(g_found, cls, sizeof cls);
+    wchar_t cls[64] = L"";
+    GetClassNameW(g_found, cls, 64);
     // Posted, not sent: a click that opens a message box must not hold this driver.
-    if (lstrcmpiA(cls, "BUTTON") == 0) {
+    if (lstrcmpiW(cls, L"BUTTON") == 0) {
       PostMessageA(g_found, BM_CLICK, 0, 0);
     } else {
       PostMessageA(g_found, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
