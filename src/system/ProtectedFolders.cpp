@@ -93,9 +93,9 @@ std::vector<std::wstring> FixedProtectedFolderNames() {
   const UINT n = GetSystemDirectoryW(system, MAX_PATH);
   if (n > 0 && n < MAX_PATH) folders.push_back(system);
   // Under WOW64: the 64-bit program folders, and the name that reaches the 64-bit system folder.
-  for (const auto& f : ProgramFilesFolders()) folders.push_back(f);
-  for (const auto& f : CommonFilesFolders()) folders.push_back(f);
-  folders.push_back(NativeSystemDir());
+  for (const auto& f : ProgramFilesFolders()) folders.push_back(WideFrom(f));
+  for (const auto& f : CommonFilesFolders()) folders.push_back(WideFrom(f));
+  folders.push_back(WideFrom(NativeSystemDir()));
   // Windows 9x has no CSIDL_PROFILE; "All Users" has no special folder of its own.
   for (const wchar_t* name :
        {L"USERPROFILE", L"ALLUSERSPROFILE", L"ProgramFiles", L"CommonProgramFiles", L"ProgramData",
