@@ -45,7 +45,7 @@ TEST(RegCleanWow64, FilesOfTheReal64BitSystemFolderAreNotReportedAndHitsGoByThei
   EXPECT_EQ(sink.Hits[1].KeyPath, kKey32);
   EXPECT_EQ(sink.Hits[1].Name, L"gone32");
   EXPECT_EQ(sink.Hits[1].GridKey(),
-            "HKEY_LOCAL_MACHINE: Software\\Wow6432Node\\VeldorTestWow64\\Key");
+            L"HKEY_LOCAL_MACHINE: Software\\Wow6432Node\\VeldorTestWow64\\Key");
 
   TScratchDir dir("Wow64Undo");
   const TRemovalResult done = RemoveRegHits(sink.Hits, dir.Path());

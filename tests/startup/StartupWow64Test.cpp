@@ -2,6 +2,7 @@
 
 #include "StartupScratch.h"
 #include "startup/StartupItems.h"
+#include "system/Text.h"
 #include "support/Wow64.h"
 
 using namespace startup_test;
@@ -16,7 +17,7 @@ const char kRun32[] =
 const TStartupEntry* Find(const std::vector<TStartupEntry>& entries, const std::string& name,
                           const std::string& location) {
   for (const TStartupEntry& e : entries)
-    if (e.Name == name && e.Location == location) return &e;
+    if (e.Name == WideFrom(name) && e.Location == WideFrom(location)) return &e;
   return nullptr;
 }
 
@@ -44,14 +45,14 @@ TEST(StartupWow64, BothRunViewsAreListedAndEachRowDeletesInItsOwnViewOnly) {
   const TStartupEntry* row64 = Find(entries, value.Name, kRun64);
   const TStartupEntry* row32 = Find(entries, value.Name, kRun32);
   ASSERT_TRUE(row64 && row32);
-  EXPECT_EQ(row64->Command, "C:\\a64.exe");
-  EXPECT_EQ(row32->Command, "C:\\a32.exe");
+  EXPECT_EQ(row64->Command, L"C:\\a64.exe");
+  EXPECT_EQ(row32->Command, L"C:\\a32.exe");
   // The user's keys are one key in both views: listed once.
   TStartupScratch scratch;
   scratch.Set(HKEY_CURRENT_USER, kRunKey, value.Name, "C:\\user.exe");
   int userRows = 0;
   for (const TStartupEntry& e : ListStartupEntries())
-    userRows += e.Name == value.Name && StartupLocationCode(e.Location) == "10";
+    userRows += e.Name == WideFrom(value.Name) && StartupLocationCode(e.Location) == L"10";
   EXPECT_EQ(userRows, 1);
 
   EXPECT_TRUE(DeleteStartupEntry(value.Name, kRun64));
