@@ -17,11 +17,11 @@ namespace {
 WNDPROC g_listProc = nullptr;
 bool g_refused = false;
 LRESULT CALLBACK RefuseFirstInsert(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == LVM_INSERTITEMA && !g_refused) {
+  if (msg == LVM_INSERTITEMW && !g_refused) {
     g_refused = true;
     return -1;
   }
-  return CallWindowProcA(g_listProc, hwnd, msg, wParam, lParam);
+  return CallWindowProcW(g_listProc, hwnd, msg, wParam, lParam);
 }
 
 // Counts the writes to rows that show `g_watched` (text or picture).
@@ -29,17 +29,17 @@ HWND g_watched = nullptr;
 int g_writes = 0;
 LRESULT CALLBACK CountRowWrites(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   int item = -1;
-  if (msg == LVM_SETITEMA) item = reinterpret_cast<LVITEMA*>(lParam)->iItem;
-  if (msg == LVM_SETITEMTEXTA) item = static_cast<int>(wParam);
+  if (msg == LVM_SETITEMW) item = reinterpret_cast<LVITEMW*>(lParam)->iItem;
+  if (msg == LVM_SETITEMTEXTW) item = static_cast<int>(wParam);
   if (item >= 0) {
-    LVITEMA it{};
+    LVITEMW it{};
     it.mask = LVIF_PARAM;
     it.iItem = item;
-    CallWindowProcA(g_listProc, hwnd, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&it));
+    CallWindowProcW(g_listProc, hwnd, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&it));
     const auto* record = reinterpret_cast<const TWinInfo*>(it.lParam);
     if (record && record->Window == g_watched) ++g_writes;
   }
-  return CallWindowProcA(g_listProc, hwnd, msg, wParam, lParam);
+  return CallWindowProcW(g_listProc, hwnd, msg, wParam, lParam);
 }
 
 // A picture as a list view shows it: drawn from a 16 x 16 image list onto white.
@@ -182,9 +182,9 @@ TEST_F(AppListTab, EachRowHoldsItsOwnRecordAndTheImageListOutlivesTheView) {
   HWND list = List().Handle();
   g_refused = false;
   g_listProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefuseFirstInsert)));
+      SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefuseFirstInsert)));
   tab_->RefreshWindowList();
-  SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+  SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
   ASSERT_TRUE(g_refused);
   ASSERT_GE(List().Count(), 2);
   // A failed insert shifts nothing: every row still ends the task it shows.
@@ -222,14 +222,14 @@ TEST_F(AppListTab, ATitleOrIconChangeReachesItsRowAndAnUnchangedRowIsNotWritten)
   g_watched = window;
   g_writes = 0;
   g_listProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountRowWrites)));
+      SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountRowWrites)));
   for (int i = 0; i <= List().Count(); ++i) tab_->RefreshWindowList();
   EXPECT_EQ(g_writes, 0);
 
   // A new title reaches the row in its place.
   SetWindowTextA(window, "icon test after");
   tab_->RefreshWindowList();
-  SetWindowLongPtrA(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
+  SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_listProc));
   EXPECT_EQ(RowOf("icon test after"), row);
   EXPECT_EQ(RowOf("icon test before"), -1);
   EXPECT_GT(g_writes, 0);
