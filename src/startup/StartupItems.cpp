@@ -71,7 +71,10 @@ void EnumStartupRegistryEntries(const TStartupSource& source, const TStartupSink
   // reaches the 32-bit view's key too.
   TRegistry reg(KEY_READ, TRegView::Bit64);
   reg.SetRootKey(source.Root);
-  if (!reg.OpenKey("\\" + KeyPathIn(source, view), false)) return;
+  // Appended rather than added to a literal: GCC 12 warns falsely about the latter.
+  std::string path = "\\";
+  path += KeyPathIn(source, view);
+  if (!reg.OpenKey(path, false)) return;
   const std::wstring location = WideFrom(StartupLocation(source, view));
   for (const std::wstring& name : WideNamesOf(reg.CurrentKey())) {
     TStartupEntry entry;
