@@ -135,7 +135,7 @@ bool DeleteRegistryValue(HKEY root, const std::string& keyPath, const std::wstri
       return false;
     }
     if (RegDeleteValueW(reg.CurrentKey(), name.c_str()) == ERROR_SUCCESS) return true;
-    DeleteFileA(file.c_str());  // nothing was changed that it could undo
+    DeleteFileW(WideFrom(file).c_str());  // nothing was changed that it could undo
     return false;
   } catch (...) {
     return false;
@@ -177,8 +177,8 @@ bool DeleteStartupFolderEntry(const std::wstring& folder, const std::wstring& na
   return false;
 }
 
-bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name,
-                              bool* undoFailed, const std::string& undoFolder) {
+bool DeleteStartupFolderEntry(const std::string& folder, const std::string& name, bool* undoFailed,
+                              const std::string& undoFolder) {
   return DeleteStartupFolderEntry(WideFrom(folder), WideFrom(name), undoFailed, undoFolder);
 }
 
@@ -186,8 +186,7 @@ bool DeleteStartupEntry(const std::wstring& name, const std::wstring& location, 
                         const std::string& undoFolder) {
   const std::wstring code = StartupLocationCode(location);
   if (code == WideFrom(kStartupFolderCode))
-    return DeleteStartupFolderEntry(GetSpecialFolderW(kCsidlStartup), name, undoFailed,
-                                    undoFolder);
+    return DeleteStartupFolderEntry(GetSpecialFolderW(kCsidlStartup), name, undoFailed, undoFolder);
   // The location names the key, and so the view: a value of the same name in the other view is
   // another entry, which stays.
   for (const TStartupSource& source : StartupRegistrySources())

@@ -4,6 +4,7 @@
 
 #include "system/Seams.h"
 #include "system/SysUtils.h"
+#include "system/Text.h"
 
 namespace {
 
@@ -20,7 +21,8 @@ std::string Stamp() {
 // The folder with its trailing "\", made when missing; "" when it cannot be.
 std::string ReadyFolder(const std::string& folder) {
   const std::string dir = IncludeTrailingBackslash(folder);
-  if (dir.empty() || (!DirectoryExists(dir) && !CreateDirectoryA(dir.c_str(), nullptr))) return {};
+  if (dir.empty() || (!DirectoryExists(dir) && !CreateDirectoryW(WideFrom(dir).c_str(), nullptr)))
+    return {};
   return dir;
 }
 
@@ -38,7 +40,7 @@ std::string SaveUndoFile(const TUndoWriter& undo, const std::string& what,
   // Written only as a new file: a name taken meanwhile fails the write and the next one is tried.
   for (int n = 1; n < 100; ++n) {
     const std::string path = n == 1 ? base + ".reg" : base + "-" + std::to_string(n) + ".reg";
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    if (GetFileAttributesW(WideFrom(path).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
     return undo.SaveAsNew(path) ? path : std::string();
   }
   return {};
@@ -50,7 +52,7 @@ std::string MakeUndoSubfolder(const std::string& what, const std::string& folder
   const std::string base = dir + what + "-" + Stamp();
   for (int n = 1; n < 100; ++n) {
     const std::string path = n == 1 ? base : base + "-" + std::to_string(n);
-    if (CreateDirectoryA(path.c_str(), nullptr)) return path + "\\";
+    if (CreateDirectoryW(WideFrom(path).c_str(), nullptr)) return path + "\\";
     if (GetLastError() != ERROR_ALREADY_EXISTS) return {};
   }
   return {};
