@@ -232,20 +232,21 @@ void TBrowserPage::RemoveCheckedMenuExt() {
     // Everything that goes is in the undo file first; without the file nothing goes. An entry
     // the file cannot carry (a registry link) stays.
     TUndoWriter undo;
-    bool any = false, refused = false;
+    bool refused = false;
     std::vector<std::wstring> chosen;
     for (int i = 0; i < ListViewBrowserMenu.Count(); ++i) {
       if (!ListViewBrowserMenu.Checked(i)) continue;
       const std::wstring name = ListViewBrowserMenu.CaptionW(i);
       TUndoWriter alone;
-      if (!Sweeper.AddMenuExtToUndo(alone, name) || !Sweeper.AddMenuExtToUndo(undo, name)) {
+      if (!Sweeper.AddMenuExtToUndo(alone, name)) {
         refused = true;
         continue;
       }
-      any = any || !alone.Empty();
+      undo.Append(alone);
       chosen.push_back(name);
     }
-    if (any && SaveUndoFile(undo, "MenuExt").empty()) return ShowUndoFailure(host_.MainWindow());
+    if (!undo.Empty() && SaveUndoFile(undo, "MenuExt").empty())
+      return ShowUndoFailure(host_.MainWindow());
     for (const std::wstring& name : chosen) Sweeper.DeleteMenuExt(name);
     if (refused) ShowUndoFailure(host_.MainWindow());
   });
@@ -276,20 +277,20 @@ void TBrowserPage::RemoveCheckedToolbars() {
     // before anything is changed; without the file nothing is. An entry the file cannot carry
     // stays.
     TUndoWriter undo;
-    bool any = false, refused = false;
+    bool refused = false;
     std::vector<TRemoval> carried;
     for (const TRemoval& r : removals) {
       Sweeper.SetView(r.View);
       TUndoWriter alone;
-      if (!Sweeper.AddToolbarToUndo(alone, r.ClassId, !r.Server.empty()) ||
-          !Sweeper.AddToolbarToUndo(undo, r.ClassId, !r.Server.empty())) {
+      if (!Sweeper.AddToolbarToUndo(alone, r.ClassId, !r.Server.empty())) {
         refused = true;
         continue;
       }
-      any = any || !alone.Empty();
+      undo.Append(alone);
       carried.push_back(r);
     }
-    if (any && SaveUndoFile(undo, "Toolbar").empty()) return ShowUndoFailure(host_.MainWindow());
+    if (!undo.Empty() && SaveUndoFile(undo, "Toolbar").empty())
+      return ShowUndoFailure(host_.MainWindow());
     if (refused) ShowUndoFailure(host_.MainWindow());
     for (const TRemoval& r : carried) {
       Sweeper.SetView(r.View);

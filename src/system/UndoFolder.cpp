@@ -37,11 +37,12 @@ std::string SaveUndoFile(const TUndoWriter& undo, const std::string& what,
   const std::string dir = ReadyFolder(folder);
   if (dir.empty()) return {};
   const std::string base = dir + what + "-" + Stamp();
-  // Written only as a new file: a name taken meanwhile fails the write and the next one is tried.
+  // Written only as a new file: a name already taken, or taken meanwhile, fails the write and the
+  // next one is tried; any other failure ends it.
   for (int n = 1; n < 100; ++n) {
     const std::string path = n == 1 ? base + ".reg" : base + "-" + std::to_string(n) + ".reg";
-    if (GetFileAttributesW(WideFrom(path).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
-    return undo.SaveAsNew(path) ? path : std::string();
+    if (undo.SaveAsNew(path)) return path;
+    if (GetFileAttributesW(WideFrom(path).c_str()) == INVALID_FILE_ATTRIBUTES) return {};
   }
   return {};
 }

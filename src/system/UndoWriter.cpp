@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <cwchar>
+#include <iterator>
 
 namespace {
 
@@ -40,7 +41,9 @@ void AppendHex(std::wstring& text, const BYTE* data, size_t size) {
 
 }  // namespace
 
-TUndoWriter::TUndoWriter() : text_(L"Windows Registry Editor Version 5.00\r\n") {}
+constexpr wchar_t kHeader[] = L"Windows Registry Editor Version 5.00\r\n";
+
+TUndoWriter::TUndoWriter() : text_(kHeader) {}
 
 bool TUndoWriter::CanCarry(const std::wstring& name) {
   return name.find_first_of(L"\r\n") == std::wstring::npos;
@@ -65,6 +68,13 @@ bool TUndoWriter::AddKey(const std::wstring& fullName) {
   inKey_ = true;
   empty_ = false;
   return true;
+}
+
+void TUndoWriter::Append(const TUndoWriter& other) {
+  if (other.empty_) return;
+  text_ += other.text_.substr(std::size(kHeader) - 1);
+  inKey_ = false;
+  empty_ = false;
 }
 
 bool TUndoWriter::AddKeyRemoval(const std::wstring& fullName) {

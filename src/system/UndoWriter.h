@@ -35,6 +35,10 @@ class TUndoWriter {
   // to create).
   bool AddValueRemoval(const std::wstring& name);
 
+  // Appends everything `other` holds after its header; the next value needs a key section of its
+  // own. Lets a caller try one entry alone and keep it only when all of it could be carried.
+  void Append(const TUndoWriter& other);
+
   // Nothing appended since construction?
   bool Empty() const { return empty_; }
   const std::wstring& Text() const { return text_; }

@@ -257,27 +257,28 @@ TEST(StartupItems, DeletionTouchesExactlyTheCodedEntry) {
 
 // What a deletion takes away can be put back: a value from its undo file, a Startup-folder
 // entry from the folder it was moved into. Without a place for either, nothing goes.
-TEST(StartupItems, DeletionKeepsWhatItTakesInTheUndoFolder) {
+TEST(StartupItems, DeletionKeepsWhatItTakesInTheUndoFolder_AnyCodePage) {
   TStartupScratch scratch;
   TScratchDir dir(CurrentTestName());
   const std::string undo = dir.Path() + "Undo";
   const TStartupSource& run = StartupRegistrySources()[0];
-  const std::string name = Unique("启动 \"a\"=b\\c");
-  scratch.Set(run.Root, run.KeyPath, name, "%TEMP%\\a.exe /x", REG_EXPAND_SZ);
+  const std::wstring key = WideFrom(run.KeyPath), where = WideFrom(StartupLocation(run));
+  // Seeded wide, so that the name is the same whatever the system code page.
+  const std::wstring name = WideFrom(Unique("")) + L"启动 \"a\"=b\\c \xD55C";
+  scratch.SetWide(run.Root, run.KeyPath, name, L"%TEMP%\\a.exe /x");
   scratch.Set(run.Root, run.KeyPath, Unique("neighbour"), "C:\\n.exe");
-  const std::wstring key = WideFrom(run.KeyPath);
   const reg_test::TTreeState before = reg_test::Tree(run.Root, key);
 
   WriteTextFile(dir.Path() + "blocked", "");
   bool failed = false;
-  EXPECT_FALSE(DeleteStartupEntry(name, StartupLocation(run), &failed, dir.Path() + "blocked\\u"));
+  EXPECT_FALSE(DeleteStartupEntry(name, where, &failed, dir.Path() + "blocked\\u"));
   EXPECT_TRUE(failed);
-  EXPECT_TRUE(ValueExists(run.Root, run.KeyPath, name));
+  EXPECT_TRUE(reg_test::ValueThere(run.Root, key, name));
 
   failed = false;
-  ASSERT_TRUE(DeleteStartupEntry(name, StartupLocation(run), &failed, undo));
+  ASSERT_TRUE(DeleteStartupEntry(name, where, &failed, undo));
   EXPECT_FALSE(failed);
-  EXPECT_FALSE(ValueExists(run.Root, run.KeyPath, name));
+  EXPECT_FALSE(reg_test::ValueThere(run.Root, key, name));
   EXPECT_TRUE(ValueExists(run.Root, run.KeyPath, Unique("neighbour")));
   WIN32_FIND_DATAA fd;
   HANDLE find = FindFirstFileA((undo + "\\Startup-*.reg").c_str(), &fd);
